@@ -1,0 +1,30 @@
+#include "common/TestEnvironment.h"
+
+#include <cstdlib>
+
+TemporaryHome::TemporaryHome()
+{
+    folder = juce::File::getSpecialLocation (juce::File::tempDirectory)
+                 .getNonexistentChildFile ("thudmor-test-home", "", false);
+    folder.createDirectory();
+
+    const auto set = [] (const char* name, const juce::File& value)
+    { ::setenv (name, value.getFullPathName().toRawUTF8(), 1); };
+    set ("HOME", folder);
+    set ("XDG_DATA_HOME", folder.getChildFile (".local/share"));
+    set ("XDG_CONFIG_HOME", folder.getChildFile (".config"));
+}
+
+TemporaryHome::~TemporaryHome() { folder.deleteRecursively(); }
+
+ScopedTestFolder::ScopedTestFolder (const juce::String& name)
+{
+    folder = juce::File::getSpecialLocation (juce::File::tempDirectory).getNonexistentChildFile (name, "", false);
+    folder.createDirectory();
+}
+
+ScopedTestFolder::~ScopedTestFolder()
+{
+    folder.setReadOnly (false, true);
+    folder.deleteRecursively();
+}
