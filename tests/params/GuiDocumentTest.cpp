@@ -81,7 +81,9 @@ TEST (GuiDocument, KeysFollowTagOrNameWithContainerPrefixes)
         for (const auto& e : document.getElements())
         {
             if (e.key == c.key)
+            {
                 EXPECT_EQ (e.parameterNumber, c.parameterNumber) << c.key;
+            }
         }
     }
 }
