@@ -4,6 +4,7 @@
 #include "params/PresetGroupKeys.h"
 #include "params/ProcessorParameterStore.h"
 #include "params/ShippedDocument.h"
+#include "params/StringArrayPrinter.h"
 
 #include <ThudmorBinaryData.h>
 #include <gtest/gtest.h>
