@@ -5,6 +5,7 @@
 
 #include <juce_audio_basics/juce_audio_basics.h>
 
+#include <array>
 #include <atomic>
 #include <memory>
 
@@ -26,7 +27,8 @@ public:
     // the loading job when it is idle. Never allocates; waits only for the exchange lock.
     void poll() noexcept;
 
-    // A changed rate makes the next job reload and resample the current audio.
+    // A changed rate makes the next job reload and resample the current audio. A rate that
+    // is not a positive finite number counts as zero: the layer then plays nothing.
     void setTargetRate (double rate) noexcept;
     [[nodiscard]] double getTargetRate() const noexcept { return targetRate.load (std::memory_order_relaxed); }
 
@@ -46,6 +48,8 @@ public:
 private:
     class LoadingJob;
     void load();
+    void resampleAndPublish();
+    void publishFromLoader (std::unique_ptr<juce::AudioBuffer<float>> fresh);
 
     ProcessorParameterStore& store;
     SampleLoader& loader;
@@ -65,5 +69,6 @@ private:
     std::unique_ptr<juce::AudioBuffer<float>> workBuffer;
     std::unique_ptr<juce::AudioBuffer<float>> readyBuffer;
     std::array<juce::LagrangeInterpolator, 2> interpolators;
-    juce::CriticalSection lock;
+    juce::CriticalSection lock;     // the buffer exchange only: taken by poll() on the owner's thread
+    juce::CriticalSection loadLock; // one load at a time (loader thread or runLoadingJobNow)
 };
