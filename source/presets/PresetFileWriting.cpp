@@ -2,11 +2,12 @@
 
 bool canWritePresetFile (const juce::File& file)
 {
-    if (file.exists())
-        return file.existsAsFile() && file.hasWriteAccess();
-
+    // The new text goes into a temporary file beside the target, so the folder must be
+    // writable even when the file already exists.
     const auto folder = file.getParentDirectory();
-    return folder.isDirectory() && folder.hasWriteAccess();
+    if (! folder.isDirectory() || ! folder.hasWriteAccess())
+        return false;
+    return ! file.exists() || (file.existsAsFile() && file.hasWriteAccess());
 }
 
 bool replaceFileTextSafely (const juce::File& file, const juce::String& text)
@@ -27,5 +28,8 @@ bool replaceFileTextSafely (const juce::File& file, const juce::String& text)
 
 juce::String createPresetDocumentText (const juce::XmlElement& document)
 {
-    return document.createDocument ({}, false, true, "UTF-8");
+    juce::XmlElement::TextFormat format;
+    format.customEncoding = "UTF-8";
+    format.newLineChars = "\r\n";
+    return document.toString (format);
 }

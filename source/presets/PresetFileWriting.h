@@ -2,9 +2,9 @@
 
 #include <juce_core/juce_core.h>
 
-// Whether a preset may be written at this path: an existing plain file with write access, or
-// a missing file in an existing folder with write access. Unlike juce::File::hasWriteAccess,
-// a missing file in a missing sub-folder does not count as writable.
+// Whether a preset may be written at this path: an existing folder with write access that
+// holds either no such file or a plain file with write access. Unlike
+// juce::File::hasWriteAccess, a file in a missing sub-folder does not count as writable.
 [[nodiscard]] bool canWritePresetFile (const juce::File& file);
 
 // Writes the text with CR LF line ends into a hidden temporary file beside the target and
