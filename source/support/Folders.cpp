@@ -63,8 +63,10 @@ void expandFactoryDir (juce::XmlElement& element)
             element.setAttribute (element.getAttributeName (i), expandFactoryDir (value));
     }
 
+    // JUCE keeps text content as elements with a "text" attribute; text is not an attribute.
     for (auto* child : element.getChildIterator())
-        expandFactoryDir (*child);
+        if (! child->isTextElement())
+            expandFactoryDir (*child);
 }
 
 juce::File joinPath (const juce::File& folder, const juce::String& name) { return folder.getChildFile (name); }
