@@ -93,7 +93,9 @@ bool AudioSampleFile::loadFile (const juce::String& path)
 
 bool AudioSampleFile::loadFile (const juce::File& file)
 {
-    if (file == juce::File() || ! file.existsAsFile())
+    // Pipes and device files report no size; opening a pipe that nobody writes to, or
+    // reading an endless device, would never return.
+    if (file == juce::File() || ! file.existsAsFile() || file.getSize() <= 0)
         return false;
 
     const std::unique_ptr<juce::AudioFormatReader> reader (formats.createReaderFor (file));

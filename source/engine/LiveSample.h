@@ -13,7 +13,8 @@ class ProcessorParameterStore;
 
 // One attack layer's audio as the voices of one synthesiser see it: decoded and resampled
 // to the synthesiser's rate on the loader thread, taken over by poll() on the owner's
-// thread between blocks.
+// thread between blocks. Destroy live samples before their loader: a live sample takes its
+// job out of the loader's queue when it goes.
 class LiveSample final
 {
 public:

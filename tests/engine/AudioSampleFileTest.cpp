@@ -8,6 +8,7 @@
 #include <cmath>
 #include <limits>
 #include <regex>
+#include <sys/stat.h>
 
 namespace
 {
@@ -142,6 +143,14 @@ TEST (AudioSampleFile, UnreadableFilesFailAndKeepThePreviousAudio)
         { "relative path", [] (const juce::File&) { return juce::String ("samples/known.wav"); } },
         { "missing file", [] (const juce::File& f) { return f.getChildFile ("missing.wav").getFullPathName(); } },
         { "folder", [] (const juce::File& f) { return f.getFullPathName(); } },
+        // Opening a pipe nobody writes to waits forever.
+        { "named pipe",
+          [] (const juce::File& f)
+          {
+              const auto pipe = f.getChildFile ("pipe.wav");
+              ::mkfifo (pipe.getFullPathName().toRawUTF8(), 0600);
+              return pipe.getFullPathName();
+          } },
         { "text named .wav",
           [] (const juce::File& f)
           {
