@@ -145,9 +145,15 @@ struct KickRig
     [[nodiscard]] KickSynthVoice& voice (int index) { return *static_cast<KickSynthVoice*> (synth.getVoice (index)); }
 };
 
-// Frequency of a tone in channel 0 between two samples, from its interpolated upward
-// zero crossings.
-inline double toneFrequency (const juce::AudioBuffer<float>& audio, int from, int to, double sampleRate)
+// A tone in channel 0 between two samples, from its interpolated upward zero crossings:
+// its mean frequency and the sample at the centre of the span measured.
+struct ToneMeasure
+{
+    double frequency = 0.0;
+    double centre = 0.0;
+};
+
+inline ToneMeasure measureTone (const juce::AudioBuffer<float>& audio, int from, int to, double sampleRate)
 {
     const float* x = audio.getReadPointer (0);
     double first = -1.0, last = -1.0;
@@ -163,7 +169,14 @@ inline double toneFrequency (const juce::AudioBuffer<float>& audio, int from, in
             ++cycles;
         }
     }
-    return cycles > 0 ? cycles * sampleRate / (last - first) : 0.0;
+    if (cycles <= 0)
+        return {};
+    return { cycles * sampleRate / (last - first), (first + last) / 2.0 };
+}
+
+inline double toneFrequency (const juce::AudioBuffer<float>& audio, int from, int to, double sampleRate)
+{
+    return measureTone (audio, from, to, sampleRate).frequency;
 }
 
 inline float peakOf (const juce::AudioBuffer<float>& audio, int channel, int from, int to)
