@@ -63,7 +63,7 @@ void AutoPlaySequencer::process (const HostPosition& hostPosition, int numSample
 
     // After a resynchronisation that follows a block which generated a note, this block's
     // notes are dropped, so a relocated transport does not trigger twice.
-    generate (position, expected, sampleRate, inSync || ! noteAddedBefore);
+    generate (position, expected, numSamples, sampleRate, inSync || ! noteAddedBefore);
 }
 
 void AutoPlaySequencer::detectTransport (const HostPosition& position) noexcept
@@ -123,7 +123,8 @@ void AutoPlaySequencer::resynchronise (const HostPosition& position) noexcept
     }
 }
 
-void AutoPlaySequencer::generate (const HostPosition& position, double expectedNext, double sampleRate, bool outputAllowed) noexcept
+void AutoPlaySequencer::generate (const HostPosition& position, double expectedNext, int numSamples, double sampleRate,
+                                  bool outputAllowed) noexcept
 {
     const auto samplesPerBeat = sampleRate * 60.0 / position.bpm;
     const auto base = std::trunc ((position.barStart - position.ppq) * samplesPerBeat);
@@ -137,17 +138,23 @@ void AutoPlaySequencer::generate (const HostPosition& position, double expectedN
 
         // The "none pending" sentinel must never be taken for a real note-off, even at
         // positions beyond it.
+        // An event that rounds onto the first sample of the next block belongs to the next
+        // block: consumed here it would fall outside this one and be lost.
         if (numPending > 0 && eventBeat >= noteOffBeat)
         {
-            if (noteOffBeat >= expectedNext)
+            const auto samplePosition =
+                samplePositionOf (noteOffBeat, position.ppq, position.barStart, samplesPerBeat, base);
+            if (noteOffBeat >= expectedNext || samplePosition >= numSamples)
                 break;
             const auto noteOff = pending[0].message;
             removeFirstPendingNoteOff();
-            events.addEvent (noteOff, samplePositionOf (noteOffBeat, position.ppq, position.barStart, samplesPerBeat, base));
+            events.addEvent (noteOff, samplePosition);
         }
         else
         {
-            if (eventBeat >= expectedNext)
+            const auto samplePosition =
+                samplePositionOf (eventBeat, position.ppq, position.barStart, samplesPerBeat, base);
+            if (eventBeat >= expectedNext || samplePosition >= numSamples)
                 break;
 
             const auto noteOn = entry.message;
@@ -159,11 +166,11 @@ void AutoPlaySequencer::generate (const HostPosition& position, double expectedN
 
             if (outputAllowed)
             {
-                insertPendingNoteOff ({ eventBeat + noteLength,
-                                        juce::MidiMessage::noteOff (noteOn.getChannel(), noteOn.getNoteNumber(),
-                                                                    (juce::uint8) 0) });
+                insertPendingNoteOff (
+                    { eventBeat + noteLength,
+                      juce::MidiMessage::noteOff (noteOn.getChannel(), noteOn.getNoteNumber(), (juce::uint8) 0) });
                 noteAdded = true;
-                events.addEvent (noteOn, samplePositionOf (eventBeat, position.ppq, position.barStart, samplesPerBeat, base));
+                events.addEvent (noteOn, samplePosition);
             }
         }
     }

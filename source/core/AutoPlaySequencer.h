@@ -44,7 +44,8 @@ private:
 
     void detectTransport (const HostPosition& position) noexcept;
     void resynchronise (const HostPosition& position) noexcept;
-    void generate (const HostPosition& position, double expectedNext, double sampleRate, bool outputAllowed) noexcept;
+    void generate (const HostPosition& position, double expectedNext, int numSamples, double sampleRate,
+                   bool outputAllowed) noexcept;
     void flushPendingNoteOffs() noexcept;
     void insertPendingNoteOff (const TimedMessage& noteOff) noexcept;
     void removeFirstPendingNoteOff() noexcept;
@@ -57,7 +58,7 @@ private:
     double expected = 0.0;
 
     static constexpr int pendingCapacity = 64;
-    std::array<TimedMessage, pendingCapacity> pending {};
+    std::array<TimedMessage, pendingCapacity> pending{};
     int numPending = 0;
 
     juce::MidiBuffer events;

@@ -81,6 +81,36 @@ TEST (AutoPlaySequencer, PlayingHostGetsAKickOnEveryBeatAlignedToTheBar)
     EXPECT_GE (noteOffs, 7);
 }
 
+TEST (AutoPlaySequencer, BeatsOnBlockBoundariesAreNeitherLostNorDoubled)
+{
+    // 480 samples divide a beat of 24000 exactly, so every beat falls on a block's first
+    // sample, and a host that adds up its block lengths in beats reaches each beat with a
+    // little rounding either side.
+    constexpr int block = 480;
+    AutoPlaySequencer sequencer;
+    AutoPlaySequencer::HostPosition position;
+    position.isPlaying = true;
+
+    std::vector<juce::int64> noteOns;
+    for (juce::int64 start = 0; start < 24000 * 16; start += block)
+    {
+        position.barStart = std::floor (position.ppq / 4.0) * 4.0;
+        sequencer.process (position, block, sampleRate);
+        juce::MidiBuffer inBlock;
+        sequencer.addEventsTo (inBlock, block);
+        for (const auto m : inBlock)
+            if (m.getMessage().isNoteOn())
+                noteOns.push_back (start + m.samplePosition);
+        position.ppq += block * bpm / (60.0 * sampleRate);
+    }
+
+    // The position arithmetic truncates, so a host position a hair before the beat can
+    // place the note one sample late; it must never be dropped or played twice.
+    ASSERT_EQ (noteOns.size(), 16u);
+    for (size_t beat = 0; beat < noteOns.size(); ++beat)
+        EXPECT_NEAR ((double) noteOns[beat], 24000.0 * (double) beat, 1.0) << "beat " << beat;
+}
+
 TEST (AutoPlaySequencer, StoppingFlushesPendingNoteOffsAtSampleOneAndGeneratesNothing)
 {
     SequencerDriver driver;
@@ -125,7 +155,7 @@ TEST (AutoPlaySequencer, HostThatNeverReportsPlayingCountsAsPlayingWhileItsPosit
 TEST (AutoPlaySequencer, AbsurdHostValuesStayBounded)
 {
     AutoPlaySequencer sequencer;
-    const AutoPlaySequencer::HostPosition cases[] {
+    const AutoPlaySequencer::HostPosition cases[]{
         { std::numeric_limits<double>::quiet_NaN(), 0.0, 120.0, true },
         { 1.0e15, 1.0e15, 1.0e12, true },
         { 3.0, 0.0, 0.0, true },
