@@ -49,7 +49,11 @@ echo "  Factory     $factory_dir"
 
 if [[ -x "$bin_dir/thudmor-render" ]]; then
     mkdir -p "$demo_dir"
-    "$bin_dir/thudmor-render" Default -o "$demo_dir/Default.wav" --png "$demo_dir/Default.png"
     echo
-    echo "Demonstration kick: $demo_dir/Default.wav (picture: $demo_dir/Default.png)"
+    echo "Demonstration kicks, rendered through the plug-in's processor from the installed factory content:"
+    "$bin_dir/thudmor-render" Default -o "$demo_dir/Default.wav" --png "$demo_dir/Default.png"
+    "$bin_dir/thudmor-render" Default --attack1 "Beaters" \
+        -o "$demo_dir/Default with Beaters.wav" --png "$demo_dir/Default with Beaters.png"
+    "$bin_dir/thudmor-render" "Techno/Rumble" -o "$demo_dir/Rumble.wav" --png "$demo_dir/Rumble.png"
+    echo "More: thudmor-render --help"
 fi

@@ -89,3 +89,17 @@ TEST (RenderOptions, BadCommandLinesNameTheProblem)
         EXPECT_FALSE (error->containsAnyOf ("\r\n")) << *error;
     }
 }
+
+TEST (RenderOptions, HelpDescribesEveryOptionTheParserTakes)
+{
+    const auto help = getRenderHelpText();
+    for (const auto* option : { "-o", "--output", "--attack1", "--attack2", "--note", "--velocity", "--rate", "--bits",
+                                "--length", "--png", "--factory-dir", "--batch", "--help" })
+    {
+        EXPECT_TRUE (help.contains (option)) << option;
+        // ...and the parser knows every option the help names.
+        const auto parsed = parseRenderOptions ({ option });
+        if (const auto* error = std::get_if<juce::String> (&parsed))
+            EXPECT_FALSE (error->startsWith ("unknown option")) << option;
+    }
+}
