@@ -100,6 +100,8 @@ TEST (RenderOptions, HelpDescribesEveryOptionTheParserTakes)
         // ...and the parser knows every option the help names.
         const auto parsed = parseRenderOptions ({ option });
         if (const auto* error = std::get_if<juce::String> (&parsed))
+        {
             EXPECT_FALSE (error->startsWith ("unknown option")) << option;
+        }
     }
 }
