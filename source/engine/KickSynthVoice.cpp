@@ -13,159 +13,10 @@ constexpr int toughMode = 1;
 
 // Body mode and drive mode numbers come from floats that may hold anything.
 int integerPart (float value) noexcept { return (int) std::clamp (std::trunc (value), -1000.0f, 1000.0f); }
-} // namespace
 
-KickSynthVoice::KickSynthVoice (ProcessorParameterStore& s, LiveSample& layer1, LiveSample& layer2, int number,
-                                bool isLive)
-    : store (s)
-    , params (s, isLive)
-    , voiceNumber (number)
-    , live (isLive)
-    , tables (getWaveformTables())
-    , steppedSine (makeSteppedSineTable())
-    , players{ SamplePlayer (layer1), SamplePlayer (layer2) }
+void advancePhase (double& phase, double increment) noexcept
 {
-    for (auto& e : equalisers)
-        e.clear();
-    legacyDistortion.reset();
-    fadeGain = 1.0f;
-    initPending = false;
-    timeMs = 0.0L;
-}
-
-double KickSynthVoice::getEffectiveSampleRate() const noexcept
-{
-    // A host that has not told its rate (or told nonsense) gets the default.
-    const double rate = getSampleRate();
-    return std::isfinite (rate) && rate > 0.0 ? rate : 44100.0;
-}
-
-void KickSynthVoice::startNote (int midiNoteNumber, float noteVelocity, juce::SynthesiserSound*, int)
-{
-    timeMs = 0.0L;
-    phase = 0.0;
-    if (live)
-        store.noteTriggered.store (true, std::memory_order_relaxed);
-
-    noteFrequency = (float) (440.0 * std::pow (2.0, (midiNoteNumber - 69) / 12.0));
-    noteNumber = midiNoteNumber;
-    velocity = noteVelocity;
-
-    tailOff = false;
-    initPending = true;
-    fadeGain = 1.0f;
-
-    for (auto& p : players)
-        p.clear();
-    for (auto& e : equalisers)
-        e.clear();
-    legacyDistortion.reset();
-
-    currentFrequency = params.plain (Param::bodyStart);
-}
-
-void KickSynthVoice::stopNote (float, bool allowTailOff)
-{
-    if (allowTailOff)
-        tailOff = true;
-    else
-        clearCurrentNote();
-}
-
-double KickSynthVoice::getEndFrequency() const noexcept
-{
-    // Auto-play notes use note 0, so they always take the knob's end frequency.
-    if (params.plainIsOn (Param::tweaksMidiKeys) && live && noteNumber != 0)
-        return noteFrequency * 0.25;
-    return params.plain (Param::bodyEnd);
-}
-
-void KickSynthVoice::setUpNote (double sampleRate, double endFrequency)
-{
-    bodyMode = integerPart (params.plain (Param::bodyMode));
-    if (bodyMode == toughMode)
-        tough.start (sampleRate, params.plain (Param::bodyStart), endFrequency, params.plain (Param::bodyPitchDecay),
-                     params.plain (Param::bodyCurve), params.plain (Param::tweaksToughChirp));
-    boostLength = (int) std::trunc (0.005 * sampleRate);
-    boostCounter = boostLength;
-
-    const int compatibilityMode = store.getCompatibilityMode();
-    driveMode = DriveMode::forNote (params.plain (Param::waveformDrive), params.plain (Param::waveformDriveMode),
-                                    compatibilityMode);
-    legacy = compatibilityMode == 1;
-
-    pitchRatios = { std::pow (2.0, params.plain (Param::tweaksAttackPitch) / 12.0),
-                    std::pow (2.0, params.plain (Param::tweaksAttack2Pitch) / 12.0) };
-    highPassLimit = params.plain (Param::tweaksHpf);
-    twoPiOverSampleRate = twoPi / sampleRate;
-    phaseOffset = params.plain (Param::waveformPhase) * twoPi;
-    punch.start (params.plain (Param::tweaksPunch), sampleRate);
-    exponentialEnvelope.start();
-    linearEnvelope.start();
-    sampleCounter = 0;
-    initPending = false;
-}
-
-void KickSynthVoice::prepareCall (CallSettings& call, juce::AudioBuffer<float>& buffer, double sampleRate)
-{
-    const int channels = buffer.getNumChannels();
-    for (int c = 0; c < std::min (channels, call.split ? 4 : 2); ++c)
-        call.out[c] = buffer.getWritePointer (c); // also marks the buffer as not clear
-
-    call.startFrequency = params.plain (Param::bodyStart);
-    call.sweepMs = params.plain (Param::bodyPitchDecay);
-    call.curve = params.plain (Param::bodyCurve);
-    call.driveOver6 = params.plain (Param::waveformDrive) / 6.0f;
-
-    players[0].prepare (params.plain (Param::attackHighpass), sampleRate);
-    players[1].prepare (params.plain (Param::attack2Highpass), sampleRate);
-
-    const auto eq =
-        OutputEqualiser::Coefficients::design (params.plain (Param::tweaksHiShelf), params.plain (Param::tweaksEqGain),
-                                               params.plain (Param::tweaksEqFreq), sampleRate);
-    for (size_t e = 0; e < (call.split ? 4u : 2u); ++e)
-        equalisers[e].setCoefficients (eq);
-
-    if (driveMode == DriveMode::legacyDist)
-        legacyDistortion.prepare (sampleRate);
-
-    const double sensitivity = params.plain (Param::tweaksVelSens);
-    const double velocityFactor = (velocity - 1.0) * sensitivity * 0.01 + 1.0;
-    call.velocityGain = (float) (velocityFactor * velocityFactor * velocityFactor);
-}
-
-void KickSynthVoice::refreshEnvelopes (int sampleIndex, float holdMs, float decayMs) noexcept
-{
-    const auto lengths =
-        EnvelopeLengths::fromTimes (params.ramped (Param::bodyAttack, sampleIndex), holdMs, decayMs, samplesPerMs);
-    linearEnvelope.refresh (lengths);
-    exponentialEnvelope.refresh (lengths);
-}
-
-float KickSynthVoice::driveTable (float s, float angle, float driveOver6) const noexcept
-{
-    if (driveMode == DriveMode::thirdHarmonic)
-        return DriveStages::addThirdHarmonic (s, angle, driveOver6);
-
-    const int table = DriveMode::tableFor (driveMode);
-    if (table < 0)
-        return s;
-    const auto& values = table == 0 ? steppedSine : tables[(size_t) table - 1];
-    return DriveStages::blend (s, values, angle, driveOver6);
-}
-
-float KickSynthVoice::oscillate (const CallSettings& call) noexcept
-{
-    const float angle = (float) (phase + phaseOffset);
-    float s = std::cos (angle);
-    if (params.plain (Param::waveformDrive) > 0.0f)
-        s = driveTable (s, angle, call.driveOver6);
-    return BodyPitch::highPassLimitGain (currentFrequency, highPassLimit) * s;
-}
-
-void KickSynthVoice::advancePhase() noexcept
-{
-    phase += currentFrequency * twoPiOverSampleRate;
+    phase += increment;
     if (phase > twoPi)
         phase -= twoPi;
     if (phase <= 0.0)
@@ -180,37 +31,423 @@ void KickSynthVoice::advancePhase() noexcept
             phase += twoPi;
     }
 }
+} // namespace
 
-void KickSynthVoice::renderLayers (int i, float& left, float& right) noexcept
+KickSynthVoice::KickSynthVoice (ProcessorParameterStore& s, LiveSample& layer1, LiveSample& layer2, int number,
+                                bool isLive)
+    : store (s)
+    , params (s, isLive)
+    , layers{ &layer1, &layer2 }
+    , voiceNumber (number)
+    , live (isLive)
+    , tables (getWaveformTables())
+    , steppedSine (makeSteppedSineTable())
 {
-    const float t = (float) timeMs;
-    constexpr Param::Number enable[] = { Param::attackEnable1, Param::attackEnable2 };
-    constexpr Param::Number solo[] = { Param::attackSolo, Param::attack2Solo };
-    constexpr Param::Number decay[] = { Param::attackDecay, Param::attack2Decay };
-    constexpr Param::Number gain[] = { Param::attackGain, Param::attack2Gain };
+    for (auto& e : state.equalisers)
+        e.clear();
+    state.legacyDistortion.reset();
+    state.fadeGain = 1.0f;
+    state.timeMs = 0.0;
+    initPending = false;
+}
 
-    for (size_t layer = 0; layer < 2; ++layer)
+double KickSynthVoice::getEffectiveSampleRate() const noexcept
+{
+    // A host that has not told its rate (or told nonsense) gets the default.
+    const double rate = getSampleRate();
+    return std::isfinite (rate) && rate > 0.0 ? rate : 44100.0;
+}
+
+void KickSynthVoice::startNote (int midiNoteNumber, float noteVelocity, juce::SynthesiserSound*, int)
+{
+    state.timeMs = 0.0;
+    state.phase = 0.0;
+    if (live)
+        store.noteTriggered.store (true, std::memory_order_relaxed);
+
+    noteFrequency = (float) (440.0 * std::pow (2.0, (midiNoteNumber - 69) / 12.0));
+    noteNumber = midiNoteNumber;
+    velocity = noteVelocity;
+
+    state.tailOff = false;
+    initPending = true;
+    state.fadeGain = 1.0f;
+
+    for (auto& p : state.players)
+        p.clear();
+    for (auto& e : state.equalisers)
+        e.clear();
+    state.legacyDistortion.reset();
+
+    state.currentFrequency = params.plain (Param::bodyStart);
+}
+
+void KickSynthVoice::stopNote (float, bool allowTailOff)
+{
+    if (allowTailOff)
+        state.tailOff = true;
+    else
+        clearCurrentNote();
+}
+
+double KickSynthVoice::getEndFrequency() const noexcept
+{
+    // Auto-play notes use note 0, so they always take the knob's end frequency.
+    if (params.plainIsOn (Param::tweaksMidiKeys) && live && noteNumber != 0)
+        return noteFrequency * 0.25;
+    return params.plain (Param::bodyEnd);
+}
+
+void KickSynthVoice::setUpNote (double sampleRate, double endFrequency)
+{
+    note.bodyMode = integerPart (params.plain (Param::bodyMode));
+    if (note.bodyMode == toughMode)
+        state.tough.start (sampleRate, params.plain (Param::bodyStart), endFrequency,
+                           params.plain (Param::bodyPitchDecay), params.plain (Param::bodyCurve),
+                           params.plain (Param::tweaksToughChirp));
+    note.boostLength = (int) std::trunc (0.005 * sampleRate);
+    state.boostCounter = note.boostLength;
+
+    const int compatibilityMode = store.getCompatibilityMode();
+    note.driveMode = DriveMode::forNote (params.plain (Param::waveformDrive), params.plain (Param::waveformDriveMode),
+                                         compatibilityMode);
+    note.legacy = compatibilityMode == 1;
+
+    note.pitchRatios = { std::pow (2.0, params.plain (Param::tweaksAttackPitch) / 12.0),
+                         std::pow (2.0, params.plain (Param::tweaksAttack2Pitch) / 12.0) };
+    note.highPassLimit = params.plain (Param::tweaksHpf);
+    note.twoPiOverSampleRate = twoPi / sampleRate;
+    note.phaseOffset = params.plain (Param::waveformPhase) * twoPi;
+    state.punch.start (params.plain (Param::tweaksPunch), sampleRate);
+    state.exponentialEnvelope.start();
+    state.linearEnvelope.start();
+    state.sampleCounter = 0;
+    initPending = false;
+}
+
+void KickSynthVoice::prepareCall (CallSettings& call, juce::AudioBuffer<float>& buffer, int first, int last,
+                                  double sampleRate)
+{
+    call.msPerSample = 1000.0 / sampleRate;
+    call.samplesPerMs = sampleRate * 0.001;
+
+    call.attack.prepare (params, Param::bodyAttack, first, last);
+    call.hold.prepare (params, Param::bodyHold, first, last);
+    call.decay.prepare (params, Param::bodyDecay, first, last);
+    call.deep.prepare (params, Param::bodyDeep, first, last);
+    call.cut.prepare (params, Param::tweaksCut, first, last);
+    call.position.prepare (params, Param::tweaksTime, first, last);
+    call.width.prepare (params, Param::tweaksWidth, first, last);
+    call.bodyGain.prepare (params, Param::tweaksBodyGain, first, last);
+    call.drive.prepare (params, Param::waveformDrive, first, last);
+    call.layerDecay[0].prepare (params, Param::attackDecay, first, last);
+    call.layerDecay[1].prepare (params, Param::attack2Decay, first, last);
+    call.layerGain[0].prepare (params, Param::attackGain, first, last);
+    call.layerGain[1].prepare (params, Param::attack2Gain, first, last);
+
+    const int channels = buffer.getNumChannels();
+    for (int c = 0; c < std::min (channels, call.split ? 4 : 2); ++c)
+        call.out[c] = buffer.getWritePointer (c); // also marks the buffer as not clear
+
+    call.startFrequency = params.plain (Param::bodyStart);
+    call.sweepMs = params.plain (Param::bodyPitchDecay);
+    call.curve = params.plain (Param::bodyCurve);
+    call.driveOver6 = params.plain (Param::waveformDrive) / 6.0f;
+
+    state.players[0].prepare (params.plain (Param::attackHighpass), sampleRate, *layers[0]);
+    state.players[1].prepare (params.plain (Param::attack2Highpass), sampleRate, *layers[1]);
+
+    const auto eq =
+        OutputEqualiser::Coefficients::design (params.plain (Param::tweaksHiShelf), params.plain (Param::tweaksEqGain),
+                                               params.plain (Param::tweaksEqFreq), sampleRate);
+    for (size_t e = 0; e < (call.split ? 4u : 2u); ++e)
+        state.equalisers[e].setCoefficients (eq);
+
+    if (note.driveMode == DriveMode::legacyDist)
+        state.legacyDistortion.prepare (sampleRate);
+
+    const double sensitivity = params.plain (Param::tweaksVelSens);
+    const double velocityFactor = (velocity - 1.0) * sensitivity * 0.01 + 1.0;
+    call.velocityGain = (float) (velocityFactor * velocityFactor * velocityFactor);
+}
+
+// The stages run one after another across a chunk of samples instead of all stages
+// sample by sample: each stage's state then stays in registers and the library calls
+// (cosine, exponential) run in tight loops. Every sample still goes through the same
+// arithmetic in the same order; only independent work is regrouped.
+struct KickSynthVoice::Chunk
+{
+    static constexpr int capacity = 64;
+
+    int start = 0; // sample index of the first sample in the host buffer
+    int count = 0;
+    std::int64_t firstCounter = 0;
+
+    std::array<double, capacity> frequency;
+    std::array<double, capacity> timeBefore; // time at the sample, before its advance
+    std::array<double, capacity> timeAfter;
+    std::array<float, capacity> angle;
+    std::array<bool, capacity> muted;
+    std::array<float, capacity> envelope;
+    std::array<float, capacity> x;
+    std::array<float, capacity> left, right, attackLeft, attackRight;
+};
+
+// Envelope lengths, the kick's length, pitch, phase, time and envelopes. The divisions
+// and the phase recurrence run in passes of their own, out of each other's way.
+forcedinline void KickSynthVoice::runControls (NoteState& s, const CallSettings& call, Chunk& c) const noexcept
+{
+    std::array<double, Chunk::capacity> noteLength, deep;
+    for (int k = 0; k < c.count; ++k)
     {
-        SamplePlayer::Settings settings;
-        settings.solo = params.plainIsOn (solo[layer]);
-        settings.plays = settings.solo || params.plainIsOn (enable[layer]);
-        if (settings.plays)
+        const int i = c.start + k;
+        const float holdMs = call.hold.at (params, i);
+        const float decayMs = call.decay.at (params, i);
+        if (((c.firstCounter + k) & 15) == 0)
         {
-            settings.decayMs = params.ramped (decay[layer], i);
-            settings.gain = params.ramped (gain[layer], i);
+            const auto lengths =
+                EnvelopeLengths::fromTimes (call.attack.at (params, i), holdMs, decayMs, call.samplesPerMs);
+            s.linearEnvelope.refresh (lengths);
+            s.exponentialEnvelope.refresh (lengths);
         }
-        players[layer].render (settings, t, left, right);
+        const auto crossfade = EnvelopeCrossfade::forLength (holdMs, decayMs, note.legacy);
+        noteLength[(size_t) k] = crossfade.noteLength;
+        deep[(size_t) k] = call.deep.at (params, i);
+
+        c.frequency[(size_t) k] =
+            note.bodyMode == toughMode
+                ? s.tough.next()
+                : BodyPitch::orig (s.timeMs, call.startFrequency, call.endFrequency, call.sweepMs, call.curve);
+
+        // Silent while a layer is solo or the body is off; phase and envelopes run on.
+        c.muted[(size_t) k] = params.plainIsOn (Param::attackSolo) || ! params.plainIsOn (Param::bodyBody)
+                              || params.plainIsOn (Param::attack2Solo);
+
+        c.timeBefore[(size_t) k] = s.timeMs;
+        s.timeMs += call.msPerSample;
+        c.timeAfter[(size_t) k] = s.timeMs;
+
+        const double e = s.exponentialEnvelope.next();
+        const double f = s.linearEnvelope.next();
+        c.envelope[(size_t) k] = crossfade.mix (e, f);
     }
+
+    for (int k = 0; k < c.count; ++k)
+        c.frequency[(size_t) k] -=
+            BodyPitch::deepDrop (deep[(size_t) k], c.timeBefore[(size_t) k], noteLength[(size_t) k]);
+
+    for (int k = 0; k < c.count; ++k)
+    {
+        c.angle[(size_t) k] = (float) (s.phase + note.phaseOffset);
+        advancePhase (s.phase, c.frequency[(size_t) k] * note.twoPiOverSampleRate);
+    }
+    s.currentFrequency = c.frequency[(size_t) c.count - 1];
+}
+
+// The cosine, the oscillator's drive modes and the high-pass limit.
+forcedinline void KickSynthVoice::runOscillator (const CallSettings& call, Chunk& c) const noexcept
+{
+    std::array<float, Chunk::capacity> limitGain;
+    for (int k = 0; k < c.count; ++k)
+        limitGain[(size_t) k] = BodyPitch::highPassLimitGain (c.frequency[(size_t) k], note.highPassLimit);
+
+    const int table = DriveMode::tableFor (note.driveMode);
+    const WaveformTable* values = table < 0 ? nullptr : (table == 0 ? &steppedSine : &tables[(size_t) table - 1]);
+    const bool thirdHarmonic = note.driveMode == DriveMode::thirdHarmonic;
+
+    for (int k = 0; k < c.count; ++k)
+    {
+        if (c.muted[(size_t) k])
+        {
+            c.x[(size_t) k] = 0.0f;
+            continue;
+        }
+        const float angle = c.angle[(size_t) k];
+        float value = std::cos (angle);
+        // The oscillator's drive modes act only while the drive is above 0.
+        if ((thirdHarmonic || values != nullptr) && store.getValue (Param::waveformDrive) > 0.0f)
+            value = thirdHarmonic ? DriveStages::addThirdHarmonic (value, angle, call.driveOver6)
+                                  : DriveStages::blend (value, *values, angle, call.driveOver6);
+        c.x[(size_t) k] = limitGain[(size_t) k] * value;
+    }
+}
+
+// TOUGH's onset boost, the shaper's dip, DIST, and the envelope and body gain.
+forcedinline void KickSynthVoice::runBodyStages (NoteState& s, const CallSettings& call, Chunk& c) const noexcept
+{
+    for (int k = 0; k < c.count; ++k)
+    {
+        const int i = c.start + k;
+        float x = c.x[(size_t) k];
+
+        // The first 5 ms of TOUGH: up to twice as loud, hard-limited.
+        if (note.bodyMode == toughMode && s.boostCounter >= 0)
+        {
+            --s.boostCounter;
+            const float boost = note.boostLength > 0 ? (float) s.boostCounter / (float) note.boostLength + 1.0f : 1.0f;
+            x = std::clamp (x * boost, -1.0f, 1.0f);
+        }
+        x *= 0.707f;
+
+        const float cut = call.cut.at (params, i);
+        if (cut > 0.0f)
+            x = (float) (x
+                         * Shaper::gain (cut, call.position.at (params, i), call.width.at (params, i),
+                                         params.plain (Param::bodyMode) == 1.0f, c.timeBefore[(size_t) k]));
+
+        if (note.driveMode == DriveMode::dist)
+            x = DriveStages::saturate (x, call.drive.at (params, i));
+        else if (note.driveMode == DriveMode::legacyDist)
+            x = s.legacyDistortion.process (x, params.plain (Param::waveformDrive), c.timeBefore[(size_t) k]);
+
+        const float body = c.envelope[(size_t) k] * call.bodyGain.at (params, i) * x;
+        c.left[(size_t) k] = body;
+        c.right[(size_t) k] = body;
+        c.attackLeft[(size_t) k] = 0.0f;
+        c.attackRight[(size_t) k] = 0.0f;
+    }
+}
+
+// Layer 1, then layer 2, into the body pair or, with split output, the attack pair. Both
+// layers run in one pass so that their four filters overlap.
+forcedinline void KickSynthVoice::runLayers (NoteState& s, const CallSettings& call, Chunk& c) const noexcept
+{
+    auto& destinationLeft = call.split ? c.attackLeft : c.left;
+    auto& destinationRight = call.split ? c.attackRight : c.right;
+    auto first = s.players[0];
+    auto second = s.players[1];
+
+    for (int k = 0; k < c.count; ++k)
+    {
+        const int i = c.start + k;
+        SamplePlayer::Settings one, two;
+        one.solo = params.plainIsOn (Param::attackSolo);
+        one.plays = one.solo || params.plainIsOn (Param::attackEnable1);
+        two.solo = params.plainIsOn (Param::attack2Solo);
+        two.plays = two.solo || params.plainIsOn (Param::attackEnable2);
+        if (one.plays)
+        {
+            one.decayMs = call.layerDecay[0].at (params, i);
+            one.gain = call.layerGain[0].at (params, i);
+        }
+        if (two.plays)
+        {
+            two.decayMs = call.layerDecay[1].at (params, i);
+            two.gain = call.layerGain[1].at (params, i);
+        }
+
+        const float t = (float) c.timeAfter[(size_t) k];
+        auto& left = destinationLeft[(size_t) k];
+        auto& right = destinationRight[(size_t) k];
+        first.render (one, t, left, right);
+        second.render (two, t, left, right);
+        first.advance (note.pitchRatios[0]);
+        second.advance (note.pitchRatios[1]);
+    }
+    s.players[0] = first;
+    s.players[1] = second;
+}
+
+// Post distortion, the fade, punch, clipper, equaliser and velocity, into the buffer.
+forcedinline void KickSynthVoice::runOutputStages (NoteState& s, const CallSettings& call, Chunk& c) noexcept
+{
+    if (note.driveMode == DriveMode::post)
+    {
+        for (int k = 0; k < c.count; ++k)
+        {
+            const float drive = call.drive.at (params, c.start + k);
+            c.left[(size_t) k] = DriveStages::postSaturate (c.left[(size_t) k], drive);
+            c.right[(size_t) k] = DriveStages::postSaturate (c.right[(size_t) k], drive);
+        }
+    }
+
+    for (int k = 0; k < c.count; ++k)
+    {
+        if (c.timeAfter[(size_t) k] > maximumLengthMs)
+            s.tailOff = true;
+        if (s.tailOff)
+        {
+            c.left[(size_t) k] *= s.fadeGain;
+            c.right[(size_t) k] *= s.fadeGain;
+            if (s.fadeGain > 0.001f)
+                s.fadeGain *= fadeFactor;
+            else
+                clearCurrentNote(); // the rest of this call still plays at the final gain
+        }
+    }
+
+    for (int k = 0; k < c.count && s.punch.isActive (c.firstCounter + k); ++k)
+    {
+        const double gain = s.punch.nextGain();
+        c.left[(size_t) k] = (float) (c.left[(size_t) k] * gain);
+        c.right[(size_t) k] = (float) (c.right[(size_t) k] * gain);
+        c.attackLeft[(size_t) k] = (float) (c.attackLeft[(size_t) k] * gain);
+        c.attackRight[(size_t) k] = (float) (c.attackRight[(size_t) k] * gain);
+    }
+
+    if (note.driveMode == DriveMode::clipper)
+    {
+        for (int k = 0; k < c.count; ++k)
+        {
+            const float drive = params.plain (Param::waveformDrive);
+            c.left[(size_t) k] = DriveStages::clip (c.left[(size_t) k], drive);
+            c.right[(size_t) k] = DriveStages::clip (c.right[(size_t) k], drive);
+        }
+    }
+
+    // All channels in one pass, so that their filters overlap.
+    auto left = s.equalisers[0], right = s.equalisers[1];
+    for (int k = 0; k < c.count; ++k)
+    {
+        c.left[(size_t) k] = left.process (c.left[(size_t) k]) * call.velocityGain;
+        c.right[(size_t) k] = right.process (c.right[(size_t) k]) * call.velocityGain;
+    }
+    s.equalisers[0] = left;
+    s.equalisers[1] = right;
+
+    if (call.split)
+    {
+        auto attackLeft = s.equalisers[2], attackRight = s.equalisers[3];
+        for (int k = 0; k < c.count; ++k)
+        {
+            c.attackLeft[(size_t) k] = attackLeft.process (c.attackLeft[(size_t) k]) * call.velocityGain;
+            c.attackRight[(size_t) k] = attackRight.process (c.attackRight[(size_t) k]) * call.velocityGain;
+        }
+        s.equalisers[2] = attackLeft;
+        s.equalisers[3] = attackRight;
+    }
+
+    const std::array<const float*, 4> sources{ c.left.data(), c.right.data(), c.attackLeft.data(),
+                                               c.attackRight.data() };
+    for (size_t channel = 0; channel < (call.split ? 4u : 2u); ++channel)
+        if (float* out = call.out[channel]; out != nullptr)
+            for (int k = 0; k < c.count; ++k)
+                out[c.start + k] += sources[channel][k];
+}
+
+forcedinline void KickSynthVoice::renderChunk (NoteState& s, const CallSettings& call, int start, int count) noexcept
+{
+    Chunk c;
+    c.start = start;
+    c.count = count;
+    c.firstCounter = s.sampleCounter;
+
+    runControls (s, call, c);
+    runOscillator (call, c);
+    runBodyStages (s, call, c);
+    runLayers (s, call, c);
+    runOutputStages (s, call, c);
+    s.sampleCounter += count;
 }
 
 void KickSynthVoice::renderNextBlock (juce::AudioBuffer<float>& buffer, int startSample, int numSamples)
 {
     if (! isVoiceActive())
     {
-        timeMs = -1.0L;
+        state.timeMs = -1.0;
         return;
     }
-    if (timeMs < 0.0L)
+    if (state.timeMs < 0.0)
         return;
 
     const juce::ScopedNoDenormals noDenormals;
@@ -218,124 +455,13 @@ void KickSynthVoice::renderNextBlock (juce::AudioBuffer<float>& buffer, int star
 
     CallSettings call;
     call.split = live && buffer.getNumChannels() >= 4 && params.plainIsOn (Param::bodySplitAttack);
-    msPerSample = 1000.0 / sampleRate;
-    samplesPerMs = sampleRate * 0.001;
     call.endFrequency = getEndFrequency();
-
     if (initPending)
         setUpNote (sampleRate, call.endFrequency);
+    prepareCall (call, buffer, startSample, startSample + numSamples - 1, sampleRate);
 
-    prepareCall (call, buffer, sampleRate);
-
-    for (int i = startSample; i < startSample + numSamples; ++i)
-    {
-        // Envelope lengths and the kick's length.
-        const float holdMs = params.ramped (Param::bodyHold, i);
-        const float decayMs = params.ramped (Param::bodyDecay, i);
-        if ((sampleCounter & 15) == 0)
-            refreshEnvelopes (i, holdMs, decayMs);
-        const auto crossfade = EnvelopeCrossfade::forLength (holdMs, decayMs, legacy);
-
-        // Pitch.
-        const double base = bodyMode == toughMode ? tough.next()
-                                                  : BodyPitch::orig (timeMs, call.startFrequency, call.endFrequency,
-                                                                     call.sweepMs, call.curve);
-        currentFrequency =
-            base - BodyPitch::deepDrop (params.ramped (Param::bodyDeep, i), timeMs, crossfade.noteLength);
-
-        // Oscillator, silent while a layer is solo or the body is off.
-        const bool muted = params.plainIsOn (Param::attackSolo) || ! params.plainIsOn (Param::bodyBody)
-                           || params.plainIsOn (Param::attack2Solo);
-        float x = muted ? 0.0f : oscillate (call);
-
-        // TOUGH's first 5 ms: up to twice as loud, hard-limited.
-        if (bodyMode == toughMode && boostCounter >= 0)
-        {
-            --boostCounter;
-            const float boost = boostLength > 0 ? (float) boostCounter / (float) boostLength + 1.0f : 1.0f;
-            x = std::clamp (x * boost, -1.0f, 1.0f);
-        }
-
-        x *= 0.707f;
-        advancePhase();
-
-        // Shaper dip.
-        const float cut = params.ramped (Param::tweaksCut, i);
-        if (cut > 0.0f)
-            x = (float) (x
-                         * Shaper::gain (cut, params.ramped (Param::tweaksTime, i),
-                                         params.ramped (Param::tweaksWidth, i), params.plain (Param::bodyMode) == 1.0f,
-                                         timeMs));
-
-        if (driveMode == DriveMode::dist)
-            x = DriveStages::saturate (x, params.ramped (Param::waveformDrive, i));
-        else if (driveMode == DriveMode::legacyDist)
-            x = legacyDistortion.process (x, params.plain (Param::waveformDrive), timeMs);
-
-        // Envelopes and body gain.
-        timeMs += msPerSample;
-        const double e = exponentialEnvelope.next();
-        const double f = linearEnvelope.next();
-        const float body = crossfade.mix (e, f) * params.ramped (Param::tweaksBodyGain, i) * x;
-
-        float left = body, right = body;
-        float attackLeft = 0.0f, attackRight = 0.0f;
-        if (call.split)
-            renderLayers (i, attackLeft, attackRight);
-        else
-            renderLayers (i, left, right);
-
-        if (driveMode == DriveMode::post)
-        {
-            const float drive = params.ramped (Param::waveformDrive, i);
-            left = DriveStages::postSaturate (left, drive);
-            right = DriveStages::postSaturate (right, drive);
-        }
-
-        players[0].advance (pitchRatios[0]);
-        players[1].advance (pitchRatios[1]);
-
-        // The fade that ends every kick.
-        if (timeMs > maximumLengthMs)
-            tailOff = true;
-        if (tailOff)
-        {
-            left *= fadeGain;
-            right *= fadeGain;
-            if (fadeGain > 0.001f)
-                fadeGain *= fadeFactor;
-            else
-                clearCurrentNote();
-        }
-
-        if (punch.isActive (sampleCounter))
-        {
-            const double gain = punch.nextGain();
-            left = (float) (left * gain);
-            right = (float) (right * gain);
-            attackLeft = (float) (attackLeft * gain);
-            attackRight = (float) (attackRight * gain);
-        }
-
-        if (driveMode == DriveMode::clipper)
-        {
-            const float drive = params.plain (Param::waveformDrive);
-            left = DriveStages::clip (left, drive);
-            right = DriveStages::clip (right, drive);
-        }
-
-        left = equalisers[0].process (left);
-        right = equalisers[1].process (right);
-        if (call.out[0] != nullptr)
-            call.out[0][i] += left * call.velocityGain;
-        if (call.out[1] != nullptr)
-            call.out[1][i] += right * call.velocityGain;
-        if (call.split)
-        {
-            call.out[2][i] += equalisers[2].process (attackLeft) * call.velocityGain;
-            call.out[3][i] += equalisers[3].process (attackRight) * call.velocityGain;
-        }
-
-        ++sampleCounter;
-    }
+    NoteState s = state;
+    for (int start = startSample; start < startSample + numSamples; start += Chunk::capacity)
+        renderChunk (s, call, start, std::min (Chunk::capacity, startSample + numSamples - start));
+    state = s;
 }

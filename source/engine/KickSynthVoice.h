@@ -43,11 +43,45 @@ public:
     [[nodiscard]] bool isLiveVoice() const noexcept { return live; }
 
     // A kick never lasts longer than this plus its fade.
-    static constexpr long double maximumLengthMs = 9000.0L;
+    static constexpr double maximumLengthMs = 9000.0;
     // Per-sample factor of the fade that ends every kick; it ends below 0.001.
     static constexpr float fadeFactor = 0.9986f;
 
 private:
+    // Fixed for the whole note at its first render call.
+    struct NoteSettings
+    {
+        int bodyMode = 0;
+        int driveMode = DriveMode::none;
+        bool legacy = false;
+        std::array<double, 2> pitchRatios{ 1.0, 1.0 };
+        double highPassLimit = 0.0;
+        double phaseOffset = 0.0;
+        double twoPiOverSampleRate = 0.0;
+        int boostLength = 0;
+    };
+
+    // Everything a sounding kick changes from sample to sample, as one value: the render
+    // loop works on a local copy, which nothing the loop calls or writes can reach, so the
+    // compiler may keep it in registers.
+    struct NoteState
+    {
+        double timeMs = -1.0; // since note start; -1 while idle
+        std::int64_t sampleCounter = 0;
+        double phase = 0.0;
+        double currentFrequency = 0.0;
+        int boostCounter = -1;
+        bool tailOff = false;
+        float fadeGain = 1.0f;
+        BodyPitch::Tough tough;
+        Punch punch;
+        ExponentialEnvelope exponentialEnvelope;
+        LinearEnvelope linearEnvelope;
+        LegacyDistortion legacyDistortion;
+        std::array<OutputEqualiser, 4> equalisers; // left, right, attack left, attack right
+        std::array<SamplePlayer, 2> players;
+    };
+
     // What a render call reads once, before its samples.
     struct CallSettings
     {
@@ -59,62 +93,40 @@ private:
         float curve = 0.0f;
         float driveOver6 = 0.0f;
         float velocityGain = 1.0f;
+        double msPerSample = 0.0;
+        double samplesPerMs = 0.0;
+
+        CallRamp attack, hold, decay, deep, cut, position, width, bodyGain, drive;
+        std::array<CallRamp, 2> layerDecay, layerGain;
     };
 
     void setUpNote (double sampleRate, double endFrequency);
-    void prepareCall (CallSettings& call, juce::AudioBuffer<float>& buffer, double sampleRate);
+    void prepareCall (CallSettings& call, juce::AudioBuffer<float>& buffer, int first, int last, double sampleRate);
     [[nodiscard]] double getEndFrequency() const noexcept;
     [[nodiscard]] double getEffectiveSampleRate() const noexcept;
 
-    void refreshEnvelopes (int sampleIndex, float holdMs, float decayMs) noexcept;
-    [[nodiscard]] float oscillate (const CallSettings& call) noexcept;
-    [[nodiscard]] float driveTable (float s, float angle, float driveOver6) const noexcept;
-    void advancePhase() noexcept;
-    void renderLayers (int sampleIndex, float& left, float& right) noexcept;
+    struct Chunk;
+    void renderChunk (NoteState& s, const CallSettings& call, int start, int count) noexcept;
+    void runControls (NoteState& s, const CallSettings& call, Chunk& chunk) const noexcept;
+    void runOscillator (const CallSettings& call, Chunk& chunk) const noexcept;
+    void runBodyStages (NoteState& s, const CallSettings& call, Chunk& chunk) const noexcept;
+    void runLayers (NoteState& s, const CallSettings& call, Chunk& chunk) const noexcept;
+    void runOutputStages (NoteState& s, const CallSettings& call, Chunk& chunk) noexcept;
 
     ProcessorParameterStore& store;
     VoiceParameters params;
+    std::array<LiveSample*, 2> layers;
     const int voiceNumber;
     const bool live;
 
-    // Note data.
     int noteNumber = 0;
     float noteFrequency = 0.0f;
     float velocity = 0.0f;
-
-    // Time since note start; -1 while idle.
-    long double timeMs = -1.0L;
-    std::int64_t sampleCounter = 0;
-    double msPerSample = 1000.0 / 44100.0;
-    double samplesPerMs = 44.1;
-
-    // Oscillator.
-    double phase = 0.0;
-    double phaseOffset = 0.0;
-    double currentFrequency = 0.0;
-    double twoPiOverSampleRate = 0.0;
-
-    // Per-note snapshot.
-    int bodyMode = 0;
-    int driveMode = DriveMode::none;
-    bool legacy = false;
-    std::array<double, 2> pitchRatios{ 1.0, 1.0 };
-    double highPassLimit = 0.0;
-    BodyPitch::Tough tough;
-    int boostCounter = -1;
-    int boostLength = 0;
-    Punch punch;
-
     bool initPending = false;
-    bool tailOff = false;
-    float fadeGain = 1.0f;
+
+    NoteSettings note;
+    NoteState state;
 
     WaveformTableSet tables;
     WaveformTable steppedSine;
-
-    ExponentialEnvelope exponentialEnvelope;
-    LinearEnvelope linearEnvelope;
-    LegacyDistortion legacyDistortion;
-    std::array<OutputEqualiser, 4> equalisers; // left, right, attack left, attack right
-    std::array<SamplePlayer, 2> players;
 };

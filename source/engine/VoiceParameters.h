@@ -67,3 +67,28 @@ private:
     ProcessorParameterStore& store;
     const bool isLive;
 };
+
+// One ramped parameter over one render call. A ramp that is flat across the call (the
+// usual case: nobody turned the knob) is read once; as every ramp value is the rounded
+// start + k x step, equal first and last values mean equal values in between. Offline
+// voices read the plain value once per render call.
+class CallRamp
+{
+public:
+    void prepare (const VoiceParameters& p, Param::Number n, int first, int last) noexcept
+    {
+        number = n;
+        value = p.ramped (n, first);
+        varies = p.readsRamps() && p.ramped (n, last) != value;
+    }
+
+    [[nodiscard]] float at (const VoiceParameters& p, int sampleIndex) const noexcept
+    {
+        return varies ? p.ramped (number, sampleIndex) : value;
+    }
+
+private:
+    Param::Number number = Param::attackSolo;
+    float value = 0.0f;
+    bool varies = false;
+};

@@ -15,12 +15,11 @@ TEST (BodyPitch, OrigSweepsFromStartToEndAlongItsCurve)
                            Case{ 45.0, 70.0, 1.0, 0.5f }, Case{ 777.7, 51.3, 33.3, 0.2f } })
     {
         SCOPED_TRACE (std::to_string (c.start) + " -> " + std::to_string (c.end));
-        EXPECT_EQ (BodyPitch::orig (0.0L, c.start, c.end, c.sweepMs, c.curve), c.start);
-        EXPECT_NEAR (BodyPitch::orig ((long double) c.sweepMs, c.start, c.end, c.sweepMs, c.curve), c.end,
-                     1.0e-12 * c.start);
-        EXPECT_EQ (BodyPitch::orig ((long double) c.sweepMs * 1.001L, c.start, c.end, c.sweepMs, c.curve), c.end);
+        EXPECT_EQ (BodyPitch::orig (0.0, c.start, c.end, c.sweepMs, c.curve), c.start);
+        EXPECT_NEAR (BodyPitch::orig (c.sweepMs, c.start, c.end, c.sweepMs, c.curve), c.end, 1.0e-12 * c.start);
+        EXPECT_EQ (BodyPitch::orig (c.sweepMs * 1.001, c.start, c.end, c.sweepMs, c.curve), c.end);
 
-        const double half = BodyPitch::orig ((long double) c.sweepMs / 2.0L, c.start, c.end, c.sweepMs, c.curve);
+        const double half = BodyPitch::orig (c.sweepMs / 2.0, c.start, c.end, c.sweepMs, c.curve);
         EXPECT_NEAR (half, c.start + (c.end - c.start) * std::pow (0.5, (double) c.curve), 1.0e-4 * c.start);
     }
 }
@@ -29,12 +28,12 @@ TEST (BodyPitch, OrigStaysFiniteForDegenerateSweeps)
 {
     // A sweep time of 0 or below, or a curve of 0 or below, has no sweep to follow.
     for (const double sweep : { 0.0, -5.0 })
-        for (const long double t : { 0.0L, 1.0L })
+        for (const double t : { 0.0, 1.0 })
             EXPECT_EQ (BodyPitch::orig (t, 500.0, 52.0, sweep, 0.9f), 52.0);
     for (const float curve : { 0.0f, -1.0f, -1000.0f })
     {
-        EXPECT_EQ (BodyPitch::orig (0.0L, 500.0, 52.0, 10.0, curve), 52.0);
-        EXPECT_EQ (BodyPitch::orig (5.0L, 500.0, 52.0, 10.0, curve), 52.0);
+        EXPECT_EQ (BodyPitch::orig (0.0, 500.0, 52.0, 10.0, curve), 52.0);
+        EXPECT_EQ (BodyPitch::orig (5.0, 500.0, 52.0, 10.0, curve), 52.0);
     }
 }
 

@@ -14,19 +14,19 @@ namespace BodyPitch
 // time of zero or below has no curve: the end frequency throughout; a curve below zero
 // is treated as 0, the limit where the pitch sits at the end frequency at once (a
 // negative power of t / T would start the sweep at an infinite frequency).
-[[nodiscard]] inline double orig (long double t, double start, double end, double sweepMs, float curve) noexcept
+[[nodiscard]] inline double orig (double t, double start, double end, double sweepMs, float curve) noexcept
 {
-    if (! (sweepMs > 0.0) || t > (long double) sweepMs)
+    if (! (sweepMs > 0.0) || t > sweepMs)
         return end;
-    const float position = (float) (t / (long double) sweepMs);
+    const float position = (float) (t / sweepMs);
     const float shape = std::pow (position, std::max (curve, 0.0f));
     return start + (end - start) * (double) shape;
 }
 
 // The linear extra drop: deep * t / w during the kick's length w, then deep.
-[[nodiscard]] inline double deepDrop (double deep, long double t, double noteLength) noexcept
+[[nodiscard]] inline double deepDrop (double deep, double t, double noteLength) noexcept
 {
-    return t <= (long double) noteLength ? (double) ((long double) deep * t / (long double) noteLength) : deep;
+    return t <= noteLength ? deep * t / noteLength : deep;
 }
 
 class Tough

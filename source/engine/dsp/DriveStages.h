@@ -106,10 +106,10 @@ public:
     void reset() noexcept { highPass.clear(); }
     void prepare (double sampleRate) noexcept { highPass.setCoefficients (BiquadDesign::highPass (250.0, sampleRate)); }
 
-    float process (float x, float drive, long double timeMs) noexcept
+    float process (float x, float drive, double timeMs) noexcept
     {
         const float g =
-            timeMs < 20.0L ? 1.0f : (timeMs - 20.0L > 160.0L ? 0.0f : (float) (1.0L - (timeMs - 20.0L) * 0.00625L));
+            timeMs < 20.0 ? 1.0f : (timeMs - 20.0 > 160.0 ? 0.0f : (float) (1.0 - (timeMs - 20.0) * 0.00625));
         const float v = (0.5f * g + 0.5f) * drive + 1.0f;
         // tanh(v x) / tanh(v) tends to x as v goes to 0 (drive -1 and below).
         const float norm = std::tanh (v);

@@ -20,11 +20,6 @@ public:
         float gain = 0.0f;
     };
 
-    explicit SamplePlayer (LiveSample& s) noexcept
-        : sample (s)
-    {
-    }
-
     void clear() noexcept
     {
         left.clear();
@@ -32,8 +27,9 @@ public:
         position = 0.0;
     }
 
-    // Once per render call: cutoff limited to sampleRate / 2.2, and the published audio.
-    void prepare (float cutoff, double sampleRate) noexcept
+    // Once per render call: the cutoff, limited to sampleRate / 2.2, and the audio the
+    // live sample publishes now.
+    void prepare (float cutoff, double sampleRate, const LiveSample& sample) noexcept
     {
         const float limited = std::min (cutoff, (float) sampleRate * 0.454545438f);
         const auto coefficients = BiquadDesign::highPass (limited, sampleRate);
@@ -69,7 +65,6 @@ public:
     void advance (double pitchRatio) noexcept { position += pitchRatio; }
 
 private:
-    LiveSample& sample;
     Biquad left, right;
     double position = 0.0;
     const float* audioLeft = nullptr;
