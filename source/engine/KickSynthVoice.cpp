@@ -447,7 +447,7 @@ void KickSynthVoice::renderNextBlock (juce::AudioBuffer<float>& buffer, int star
         state.timeMs = -1.0;
         return;
     }
-    if (state.timeMs < 0.0)
+    if (state.timeMs < 0.0 || numSamples <= 0)
         return;
 
     const juce::ScopedNoDenormals noDenormals;
