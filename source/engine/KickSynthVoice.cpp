@@ -1,6 +1,7 @@
 #include "engine/KickSynthVoice.h"
 
 #include "engine/LiveSample.h"
+#include "engine/dsp/BiquadDesign.h"
 #include "params/ProcessorParameterStore.h"
 
 #include <cmath>
@@ -43,8 +44,8 @@ KickSynthVoice::KickSynthVoice (ProcessorParameterStore& s, LiveSample& layer1, 
     , tables (getWaveformTables())
     , steppedSine (makeSteppedSineTable())
 {
-    for (auto& e : state.equalisers)
-        e.clear();
+    state.shelves.clear();
+    state.mids.clear();
     state.legacyDistortion.reset();
     state.fadeGain = 1.0f;
     state.timeMs = 0.0;
@@ -75,8 +76,8 @@ void KickSynthVoice::startNote (int midiNoteNumber, float noteVelocity, juce::Sy
 
     for (auto& p : state.players)
         p.clear();
-    for (auto& e : state.equalisers)
-        e.clear();
+    state.shelves.clear();
+    state.mids.clear();
     state.legacyDistortion.reset();
 
     state.currentFrequency = params.plain (Param::bodyStart);
@@ -157,11 +158,14 @@ void KickSynthVoice::prepareCall (CallSettings& call, juce::AudioBuffer<float>& 
     state.players[0].prepare (params.plain (Param::attackHighpass), sampleRate, *layers[0]);
     state.players[1].prepare (params.plain (Param::attack2Highpass), sampleRate, *layers[1]);
 
-    const auto eq =
-        OutputEqualiser::Coefficients::design (params.plain (Param::tweaksHiShelf), params.plain (Param::tweaksEqGain),
-                                               params.plain (Param::tweaksEqFreq), sampleRate);
-    for (size_t e = 0; e < (call.split ? 4u : 2u); ++e)
-        state.equalisers[e].setCoefficients (eq);
+    const auto shelf = BiquadDesign::hiShelf (params.plain (Param::tweaksHiShelf), sampleRate);
+    const auto mid =
+        BiquadDesign::peaking (params.plain (Param::tweaksEqGain), params.plain (Param::tweaksEqFreq), sampleRate);
+    for (int lane = 0; lane < (call.split ? 4 : 2); ++lane)
+    {
+        state.shelves.setCoefficients (lane, shelf);
+        state.mids.setCoefficients (lane, mid);
+    }
 
     if (note.driveMode == DriveMode::legacyDist)
         state.legacyDistortion.prepare (sampleRate);
@@ -190,7 +194,9 @@ struct KickSynthVoice::Chunk
     std::array<bool, capacity> muted;
     std::array<float, capacity> envelope;
     std::array<float, capacity> x;
-    std::array<float, capacity> left, right, attackLeft, attackRight;
+    // Left, right, attack left, attack right.
+    static constexpr size_t left = 0, right = 1, attackLeft = 2, attackRight = 3;
+    std::array<BiquadBank::Frame, capacity> frames;
 };
 
 // Envelope lengths, the kick's length, pitch, phase, time and envelopes. The divisions
@@ -301,10 +307,7 @@ forcedinline void KickSynthVoice::runBodyStages (NoteState& s, const CallSetting
             x = s.legacyDistortion.process (x, params.plain (Param::waveformDrive), c.timeBefore[(size_t) k]);
 
         const float body = c.envelope[(size_t) k] * call.bodyGain.at (params, i) * x;
-        c.left[(size_t) k] = body;
-        c.right[(size_t) k] = body;
-        c.attackLeft[(size_t) k] = 0.0f;
-        c.attackRight[(size_t) k] = 0.0f;
+        c.frames[(size_t) k] = { body, body, 0.0f, 0.0f };
     }
 }
 
@@ -312,8 +315,7 @@ forcedinline void KickSynthVoice::runBodyStages (NoteState& s, const CallSetting
 // layers run in one pass so that their four filters overlap.
 forcedinline void KickSynthVoice::runLayers (NoteState& s, const CallSettings& call, Chunk& c) const noexcept
 {
-    auto& destinationLeft = call.split ? c.attackLeft : c.left;
-    auto& destinationRight = call.split ? c.attackRight : c.right;
+    const size_t destination = call.split ? Chunk::attackLeft : Chunk::left;
     auto first = s.players[0];
     auto second = s.players[1];
 
@@ -337,8 +339,8 @@ forcedinline void KickSynthVoice::runLayers (NoteState& s, const CallSettings& c
         }
 
         const float t = (float) c.timeAfter[(size_t) k];
-        auto& left = destinationLeft[(size_t) k];
-        auto& right = destinationRight[(size_t) k];
+        auto& left = c.frames[(size_t) k][destination];
+        auto& right = c.frames[(size_t) k][destination + 1];
         first.render (one, t, left, right);
         second.render (two, t, left, right);
         first.advance (note.pitchRatios[0]);
@@ -356,8 +358,9 @@ forcedinline void KickSynthVoice::runOutputStages (NoteState& s, const CallSetti
         for (int k = 0; k < c.count; ++k)
         {
             const float drive = call.drive.at (params, c.start + k);
-            c.left[(size_t) k] = DriveStages::postSaturate (c.left[(size_t) k], drive);
-            c.right[(size_t) k] = DriveStages::postSaturate (c.right[(size_t) k], drive);
+            auto& frame = c.frames[(size_t) k];
+            frame[Chunk::left] = DriveStages::postSaturate (frame[Chunk::left], drive);
+            frame[Chunk::right] = DriveStages::postSaturate (frame[Chunk::right], drive);
         }
     }
 
@@ -367,8 +370,8 @@ forcedinline void KickSynthVoice::runOutputStages (NoteState& s, const CallSetti
             s.tailOff = true;
         if (s.tailOff)
         {
-            c.left[(size_t) k] *= s.fadeGain;
-            c.right[(size_t) k] *= s.fadeGain;
+            c.frames[(size_t) k][Chunk::left] *= s.fadeGain;
+            c.frames[(size_t) k][Chunk::right] *= s.fadeGain;
             if (s.fadeGain > 0.001f)
                 s.fadeGain *= fadeFactor;
             else
@@ -379,10 +382,8 @@ forcedinline void KickSynthVoice::runOutputStages (NoteState& s, const CallSetti
     for (int k = 0; k < c.count && s.punch.isActive (c.firstCounter + k); ++k)
     {
         const double gain = s.punch.nextGain();
-        c.left[(size_t) k] = (float) (c.left[(size_t) k] * gain);
-        c.right[(size_t) k] = (float) (c.right[(size_t) k] * gain);
-        c.attackLeft[(size_t) k] = (float) (c.attackLeft[(size_t) k] * gain);
-        c.attackRight[(size_t) k] = (float) (c.attackRight[(size_t) k] * gain);
+        for (auto& value : c.frames[(size_t) k])
+            value = (float) (value * gain);
     }
 
     if (note.driveMode == DriveMode::clipper)
@@ -390,39 +391,33 @@ forcedinline void KickSynthVoice::runOutputStages (NoteState& s, const CallSetti
         for (int k = 0; k < c.count; ++k)
         {
             const float drive = params.plain (Param::waveformDrive);
-            c.left[(size_t) k] = DriveStages::clip (c.left[(size_t) k], drive);
-            c.right[(size_t) k] = DriveStages::clip (c.right[(size_t) k], drive);
+            auto& frame = c.frames[(size_t) k];
+            frame[Chunk::left] = DriveStages::clip (frame[Chunk::left], drive);
+            frame[Chunk::right] = DriveStages::clip (frame[Chunk::right], drive);
         }
     }
 
-    // All channels in one pass, so that their filters overlap.
-    auto left = s.equalisers[0], right = s.equalisers[1];
+    // All four lanes in one pass. Without split output the attack lanes compute nothing
+    // of use and keep their previous state.
+    auto shelves = s.shelves, mids = s.mids;
     for (int k = 0; k < c.count; ++k)
     {
-        c.left[(size_t) k] = left.process (c.left[(size_t) k]) * call.velocityGain;
-        c.right[(size_t) k] = right.process (c.right[(size_t) k]) * call.velocityGain;
+        auto& frame = c.frames[(size_t) k];
+        shelves.process (frame);
+        mids.process (frame);
+        for (auto& value : frame)
+            value *= call.velocityGain;
     }
-    s.equalisers[0] = left;
-    s.equalisers[1] = right;
-
-    if (call.split)
+    for (int lane = 0; lane < (call.split ? 4 : 2); ++lane)
     {
-        auto attackLeft = s.equalisers[2], attackRight = s.equalisers[3];
-        for (int k = 0; k < c.count; ++k)
-        {
-            c.attackLeft[(size_t) k] = attackLeft.process (c.attackLeft[(size_t) k]) * call.velocityGain;
-            c.attackRight[(size_t) k] = attackRight.process (c.attackRight[(size_t) k]) * call.velocityGain;
-        }
-        s.equalisers[2] = attackLeft;
-        s.equalisers[3] = attackRight;
+        s.shelves.copyLane (shelves, lane);
+        s.mids.copyLane (mids, lane);
     }
 
-    const std::array<const float*, 4> sources{ c.left.data(), c.right.data(), c.attackLeft.data(),
-                                               c.attackRight.data() };
     for (size_t channel = 0; channel < (call.split ? 4u : 2u); ++channel)
         if (float* out = call.out[channel]; out != nullptr)
             for (int k = 0; k < c.count; ++k)
-                out[c.start + k] += sources[channel][k];
+                out[c.start + k] += c.frames[(size_t) k][channel];
 }
 
 forcedinline void KickSynthVoice::renderChunk (NoteState& s, const CallSettings& call, int start, int count) noexcept

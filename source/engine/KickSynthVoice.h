@@ -2,9 +2,9 @@
 
 #include "engine/VoiceParameters.h"
 #include "engine/dsp/AmplitudeEnvelopes.h"
+#include "engine/dsp/BiquadBank.h"
 #include "engine/dsp/BodyPitch.h"
 #include "engine/dsp/DriveStages.h"
-#include "engine/dsp/OutputEqualiser.h"
 #include "engine/dsp/Punch.h"
 #include "engine/dsp/SamplePlayer.h"
 #include "engine/dsp/Shaper.h"
@@ -78,7 +78,9 @@ private:
         ExponentialEnvelope exponentialEnvelope;
         LinearEnvelope linearEnvelope;
         LegacyDistortion legacyDistortion;
-        std::array<OutputEqualiser, 4> equalisers; // left, right, attack left, attack right
+        // The output equaliser: hi-shelves, then mid EQs, for left, right, attack left and
+        // attack right (the lanes of the chunk's frames).
+        BiquadBank shelves, mids;
         std::array<SamplePlayer, 2> players;
     };
 

@@ -50,7 +50,9 @@ TEST (BiquadDesign, HighPassHasAQualityOfPoint7)
             EXPECT_NEAR (gainAt (c, cutoff, rate), 0.7, 0.002);
             EXPECT_NEAR (gainAt (c, rate / 2.0, rate), 1.0, 1.0e-5);
             if (cutoff < rate / 40.0) // well below Nyquist: 12 dB per octave
+            {
                 EXPECT_NEAR (gainAt (c, cutoff / 10.0, rate), 0.01, 0.001);
+            }
             EXPECT_NEAR (gainAt (c, 0.0, rate), 0.0, 1.0e-6);
             EXPECT_TRUE (isStable (c));
         }
