@@ -1,9 +1,10 @@
 #include "engine/KickTestRig.h"
 
 #include "engine/dsp/AmplitudeEnvelopes.h"
+#include "engine/dsp/Biquad.h"
+#include "engine/dsp/BiquadDesign.h"
 #include "engine/dsp/BodyPitch.h"
 #include "engine/dsp/DriveStages.h"
-#include "engine/dsp/OutputEqualiser.h"
 #include "engine/dsp/Punch.h"
 #include "engine/dsp/SamplePlayer.h"
 #include "engine/dsp/Shaper.h"
@@ -58,11 +59,11 @@ juce::AudioBuffer<float> renderReference (const ProcessorParameterStore& p, cons
     SamplePlayer players[2];
     players[0].prepare (v (Param::attackHighpass), rate, layer1);
     players[1].prepare (v (Param::attack2Highpass), rate, layer2);
-    OutputEqualiser eqLeft, eqRight;
-    const auto eq = OutputEqualiser::Coefficients::design (v (Param::tweaksHiShelf), v (Param::tweaksEqGain),
-                                                           v (Param::tweaksEqFreq), rate);
-    eqLeft.setCoefficients (eq);
-    eqRight.setCoefficients (eq);
+    Biquad shelfLeft, shelfRight, midLeft, midRight;
+    for (auto* shelf : { &shelfLeft, &shelfRight })
+        shelf->setCoefficients (BiquadDesign::hiShelf (v (Param::tweaksHiShelf), rate));
+    for (auto* mid : { &midLeft, &midRight })
+        mid->setCoefficients (BiquadDesign::peaking (v (Param::tweaksEqGain), v (Param::tweaksEqFreq), rate));
     LegacyDistortion legacyDistortion;
     legacyDistortion.prepare (rate);
     const double velocityFactor = (velocity - 1.0) * v (Param::tweaksVelSens) * 0.01 + 1.0;
@@ -172,8 +173,8 @@ juce::AudioBuffer<float> renderReference (const ProcessorParameterStore& p, cons
             left = DriveStages::clip (left, drive);
             right = DriveStages::clip (right, drive);
         }
-        out.setSample (0, n, eqLeft.process (left) * velocityGain);
-        out.setSample (1, n, eqRight.process (right) * velocityGain);
+        out.setSample (0, n, midLeft.process (shelfLeft.process (left)) * velocityGain);
+        out.setSample (1, n, midRight.process (shelfRight.process (right)) * velocityGain);
     }
     return out;
 }
