@@ -84,7 +84,8 @@ void reportRate (benchmark::State& state, double sampleRate, std::int64_t sample
     state.counters["realtime_factor"] = benchmark::Counter (samples / sampleRate, benchmark::Counter::kIsRate);
 }
 
-// On a shared machine the fastest of several repetitions is the best estimate.
+// On a shared machine the fastest of several repetitions is the best estimate: read its
+// time per sample (in the "min" row the real-time factor is the slowest repetition's).
 double fastest (const std::vector<double>& values) { return *std::min_element (values.begin(), values.end()); }
 
 // Live blocks of 256 at 48 kHz with a new kick every `kickEvery` samples, so that one
