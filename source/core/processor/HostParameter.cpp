@@ -2,8 +2,9 @@
 
 #include "params/ProcessorParameterStore.h"
 
-HostParameter::HostParameter (ProcessorParameterStore& parameterStore, int slotIndex)
-    : store (parameterStore)
+HostParameter::HostParameter (ProcessorParameterStore& parameterStore, int slotIndex, const juce::String& parameterID)
+    : juce::AudioProcessorParameterWithID (juce::ParameterID (parameterID), parameterStore.getParameterName (slotIndex))
+    , store (parameterStore)
     , slot (slotIndex)
 {
 }

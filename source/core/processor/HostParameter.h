@@ -6,11 +6,12 @@ class ProcessorParameterStore;
 
 // One automation slot as the host sees it. Everything is forwarded to the parameter store,
 // which keeps the value in real units and does the skewed normalisation, so the host
-// sees exactly the store's names, positions and defaults.
-class HostParameter final : public juce::AudioProcessorParameter
+// sees exactly the store's names, positions and defaults. The ID is what hosts store
+// automation and states under; it must be unique (LV2 hosts map parameters by it).
+class HostParameter final : public juce::AudioProcessorParameterWithID
 {
 public:
-    HostParameter (ProcessorParameterStore& store, int slot);
+    HostParameter (ProcessorParameterStore& store, int slot, const juce::String& parameterID);
 
     float getValue() const override;
     void setValue (float newValue) override;

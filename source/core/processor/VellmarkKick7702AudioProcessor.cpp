@@ -76,7 +76,19 @@ void VellmarkKick7702AudioProcessor::buildParameters()
     parameterStore.buildFromDocument (document);
 
     for (int slot = 0; slot < parameterStore.getNumParameters(); ++slot)
-        addParameter (new HostParameter (parameterStore, slot));
+        addParameter (new HostParameter (parameterStore, slot, hostParameterID (slot)));
+}
+
+juce::String VellmarkKick7702AudioProcessor::hostParameterID (int slot) const
+{
+    // LV2 names each parameter by a URI whose last part may not begin with a digit, so bare
+    // slot numbers would collapse into a few names there; LV2 hosts also list parameters in
+    // URI order. So LV2 gets the key behind a zero-padded slot number. Elsewhere the ID stays
+    // the slot number, from which VST3 derives the IDs that projects keep.
+    if (wrapperType == wrapperType_LV2)
+        return juce::String::formatted ("p%02d_", slot)
+               + parameterStore.getKey (parameterStore.getParameterNumberOfSlot (slot));
+    return juce::String (slot);
 }
 
 PresetStore& VellmarkKick7702AudioProcessor::getPresetStore (const juce::String& folder, bool isFactory)
@@ -87,6 +99,12 @@ PresetStore& VellmarkKick7702AudioProcessor::getPresetStore (const juce::String&
 //=== host-facing ==============================================================
 bool VellmarkKick7702AudioProcessor::isBusesLayoutSupported (const BusesLayout& layouts) const
 {
+    // JUCE's LV2 wrapper copies every enabled input port without checking that the host
+    // connected it, and an inactive bus's ports are optional there: an LV2 host that leaves
+    // them unconnected would crash the plug-in. As an LV2 plug-in it therefore has no input.
+    if (wrapperType == wrapperType_LV2 && layouts.getMainInputChannelSet() != juce::AudioChannelSet::disabled())
+        return false;
+
     return layouts.outputBuses.size() >= 2 && layouts.getChannelSet (false, 0) == juce::AudioChannelSet::stereo()
            && layouts.getChannelSet (false, 1) == juce::AudioChannelSet::stereo();
 }

@@ -71,6 +71,7 @@ public:
 private:
     static BusesProperties thudmorBuses();
     void buildParameters();
+    [[nodiscard]] juce::String hostParameterID (int slot) const;
     void logStartup();
 
     PluginProperties::Share properties;
