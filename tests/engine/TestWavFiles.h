@@ -65,8 +65,8 @@ struct RawWav
         out.writeShort ((short) format);
         out.writeShort ((short) channels);
         out.writeInt (rate);
-        out.writeInt (rate * channels * bits / 8);
-        out.writeShort ((short) (channels * bits / 8));
+        out.writeInt ((int) ((juce::int64) rate * channels * bits / 8)); // may wrap: headers say anything
+        out.writeShort ((short) ((juce::int64) channels * bits / 8));
         out.writeShort ((short) bits);
         out.write ("data", 4);
         out.writeInt ((int) claimedDataBytes);
