@@ -39,6 +39,10 @@ public:
     // Also read from the message thread (kick length).
     [[nodiscard]] juce::int64 getLength() const noexcept { return publishedLength.load (std::memory_order_relaxed); }
 
+    // The buffer-exchange lock, the one lock poll() may take on the audio thread (tests
+    // watching the audio thread's locks tell it from the others by its address).
+    [[nodiscard]] const juce::CriticalSection& getExchangeLock() const noexcept { return lock; }
+
     [[nodiscard]] const juce::String& getKey() const noexcept { return key; }
     [[nodiscard]] int getRenderKind() const noexcept { return renderKind; }
 

@@ -1,5 +1,8 @@
 #include "engine/VellmarkSynthesiser.h"
 
+#include <algorithm>
+#include <array>
+
 void VellmarkSynthesiser::noteOn (int midiChannel, int midiNoteNumber, float velocity)
 {
     const juce::ScopedLock sl (lock);
@@ -12,4 +15,60 @@ void VellmarkSynthesiser::noteOff (int midiChannel, int midiNoteNumber, float ve
     if (isOneShot())
         return;
     juce::Synthesiser::noteOff (midiChannel, midiNoteNumber, velocity, allowTailOff);
+}
+
+juce::SynthesiserVoice* VellmarkSynthesiser::findVoiceToSteal (juce::SynthesiserSound* soundToPlay, int midiChannel,
+                                                               int midiNoteNumber) const
+{
+    if (voices.size() > maximumStealableVoices)
+        return juce::Synthesiser::findVoiceToSteal (soundToPlay, midiChannel, midiNoteNumber);
+
+    // Reuse the oldest kicks first; protect the lowest and highest notes still held, unless
+    // nothing else is left.
+    std::array<juce::SynthesiserVoice*, maximumStealableVoices> usable{};
+    size_t count = 0;
+    juce::SynthesiserVoice* low = nullptr;
+    juce::SynthesiserVoice* top = nullptr;
+
+    for (auto* voice : voices)
+    {
+        if (! voice->canPlaySound (soundToPlay))
+            continue;
+
+        usable[count++] = voice;
+        std::sort (usable.begin(), usable.begin() + (std::ptrdiff_t) count,
+                   [] (const juce::SynthesiserVoice* a, const juce::SynthesiserVoice* b)
+                   { return a->wasStartedBefore (*b); });
+
+        if (! voice->isPlayingButReleased())
+        {
+            const auto note = voice->getCurrentlyPlayingNote();
+            if (low == nullptr || note < low->getCurrentlyPlayingNote())
+                low = voice;
+            if (top == nullptr || note > top->getCurrentlyPlayingNote())
+                top = voice;
+        }
+    }
+
+    if (top == low)
+        top = nullptr;
+
+    const auto oldest = [&] (auto&& accepts) -> juce::SynthesiserVoice*
+    {
+        for (size_t i = 0; i < count; ++i)
+            if (accepts (usable[i]))
+                return usable[i];
+        return nullptr;
+    };
+    const auto unprotected = [&] (const juce::SynthesiserVoice* v) { return v != low && v != top; };
+
+    if (auto* v = oldest ([&] (auto* voice) { return voice->getCurrentlyPlayingNote() == midiNoteNumber; }))
+        return v;
+    if (auto* v = oldest ([&] (auto* voice) { return unprotected (voice) && voice->isPlayingButReleased(); }))
+        return v;
+    if (auto* v = oldest ([&] (auto* voice) { return unprotected (voice) && ! voice->isKeyDown(); }))
+        return v;
+    if (auto* v = oldest (unprotected))
+        return v;
+    return top != nullptr ? top : low;
 }

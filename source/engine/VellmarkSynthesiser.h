@@ -19,6 +19,14 @@ public:
     }
     [[nodiscard]] bool isOneShot() const noexcept { return oneShot.load (std::memory_order_relaxed); }
 
+protected:
+    // JUCE's own stealing empties and regrows a member array on every steal, an allocation
+    // on the audio thread, under a lock of its own. This makes the same choice of voice with
+    // a list on the stack.
+    juce::SynthesiserVoice* findVoiceToSteal (juce::SynthesiserSound* soundToPlay, int midiChannel,
+                                              int midiNoteNumber) const override;
+
 private:
+    static constexpr int maximumStealableVoices = 16;
     std::atomic<bool> oneShot{ true };
 };
