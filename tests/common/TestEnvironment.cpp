@@ -1,11 +1,14 @@
 #include "common/TestEnvironment.h"
 
 #include <cstdlib>
+#include <unistd.h>
 
 TemporaryHome::TemporaryHome()
 {
+    // CTest starts several test processes at once; the process id keeps their homes apart
+    // (getNonexistentChildFile alone can hand two processes the same name).
     folder = juce::File::getSpecialLocation (juce::File::tempDirectory)
-                 .getNonexistentChildFile ("thudmor-test-home", "", false);
+                 .getNonexistentChildFile ("thudmor-test-home-" + juce::String ((int) ::getpid()), "", false);
     folder.createDirectory();
 
     const auto set = [] (const char* name, const juce::File& value)
@@ -19,7 +22,8 @@ TemporaryHome::~TemporaryHome() { folder.deleteRecursively(); }
 
 ScopedTestFolder::ScopedTestFolder (const juce::String& name)
 {
-    folder = juce::File::getSpecialLocation (juce::File::tempDirectory).getNonexistentChildFile (name, "", false);
+    folder = juce::File::getSpecialLocation (juce::File::tempDirectory)
+                 .getNonexistentChildFile (name + "-" + juce::String ((int) ::getpid()), "", false);
     folder.createDirectory();
 }
 
