@@ -5,9 +5,24 @@
 #include "engine/KickSynthVoice.h"
 #include "params/ProcessorParameterStore.h"
 
+#include <cmath>
+#include <limits>
+#include <span>
+
 namespace
 {
 const char* sampleKeyOfLayer (int layer) { return layer == 0 ? "attack_file" : "attack2_file"; }
+
+// Stored values are used as stored, however far out of range: a huge level times a loud
+// kick would overflow to infinity, which no host should be handed. Saturating keeps every
+// sample finite (and anything that is not a number silent) and leaves all representable
+// results alone.
+float scaledSaturating (float sample, float gain) noexcept
+{
+    constexpr auto largest = std::numeric_limits<float>::max();
+    const auto scaled = sample * gain;
+    return std::isnan (scaled) ? 0.0f : juce::jlimit (-largest, largest, scaled);
+}
 } // namespace
 
 KickEngine::KickEngine (ProcessorParameterStore& parameterStore)
@@ -106,7 +121,10 @@ void KickEngine::applyMasterLevel (juce::AudioBuffer<float>& buffer, int numChan
     {
         const auto gain = store.getRampedValue (Param::masterLevel, i);
         for (int channel = 0; channel < numChannels; ++channel)
-            buffer.getWritePointer (channel)[i] *= gain;
+        {
+            auto& sample = buffer.getWritePointer (channel)[i];
+            sample = scaledSaturating (sample, gain);
+        }
     }
 }
 
@@ -130,7 +148,9 @@ void KickEngine::renderOffline (int kind, juce::AudioBuffer<float>& buffer, doub
     if (level == 0.0f)
         buffer.clear();
     else if (level != 1.0f)
-        buffer.applyGain (level);
+        for (int channel = 0; channel < buffer.getNumChannels(); ++channel)
+            for (auto& sample : std::span (buffer.getWritePointer (channel), (size_t) buffer.getNumSamples()))
+                sample = scaledSaturating (sample, level);
 }
 
 juce::int64 KickEngine::getKickLengthSamples() const noexcept

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 // Linear per-block glide of one parameter for the live voices. Within a host block of n
@@ -24,7 +25,11 @@ public:
             end = currentValue;
             step = blockSize > 0 ? (end - start) / (float) blockSize : 0.0f;
         }
-        return start + (float) sampleIndex * step;
+        const auto value = start + (float) sampleIndex * step;
+        if (std::isfinite (value))
+            return value;
+        // Between two far-apart stored values (-3e38 to 3e38) the difference overflows a float.
+        return (float) (start + sampleIndex * (((double) end - (double) start) / blockSize));
     }
 
     [[nodiscard]] float getEndValue() const noexcept { return end; }

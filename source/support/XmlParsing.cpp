@@ -4,8 +4,14 @@
 
 namespace
 {
+struct TagScan
+{
+    int deepest = 0;
+    int attributes = 0;
+};
+
 // Scans UTF-8 bytes: every character that matters to the tag structure is ASCII.
-int measureNesting (std::string_view text)
+TagScan scanTags (std::string_view text)
 {
     const auto skipPast = [&text] (size_t from, std::string_view terminator)
     {
@@ -14,7 +20,7 @@ int measureNesting (std::string_view text)
     };
 
     int depth = 0;
-    int deepest = 0;
+    TagScan scan;
     size_t i = 0;
 
     while ((i = text.find ('<', i)) != std::string_view::npos)
@@ -51,7 +57,8 @@ int measureNesting (std::string_view text)
             }
             else if (c == '"' || c == '\'')
             {
-                quote = c;
+                quote = c; // inside a tag only attribute values are quoted
+                ++scan.attributes;
             }
             else if (c == '>')
             {
@@ -63,24 +70,29 @@ int measureNesting (std::string_view text)
         if (closing)
             depth = std::max (0, depth - 1);
         else if (! selfClosing)
-            deepest = std::max (deepest, ++depth);
+            scan.deepest = std::max (scan.deepest, ++depth);
 
         i = j + 1;
     }
 
-    return deepest;
+    return scan;
+}
+
+TagScan scanTags (const juce::String& text)
+{
+    const auto* utf8 = text.toRawUTF8();
+    return scanTags (std::string_view (utf8, text.getNumBytesAsUTF8()));
 }
 } // namespace
 
-int measureXmlNesting (const juce::String& text)
-{
-    const auto* utf8 = text.toRawUTF8();
-    return measureNesting (std::string_view (utf8, text.getNumBytesAsUTF8()));
-}
+int measureXmlNesting (const juce::String& text) { return scanTags (text).deepest; }
+
+int countXmlAttributes (const juce::String& text) { return scanTags (text).attributes; }
 
 std::unique_ptr<juce::XmlElement> parseXmlSafely (const juce::String& text)
 {
-    if (measureXmlNesting (text) > maximumXmlNesting)
+    const auto scan = scanTags (text);
+    if (scan.deepest > maximumXmlNesting || scan.attributes > maximumXmlAttributes)
         return nullptr;
     return juce::XmlDocument::parse (text);
 }

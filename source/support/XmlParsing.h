@@ -9,11 +9,21 @@
 // (a damaged or hostile state blob) would exhaust the stack of the host's thread.
 inline constexpr int maximumXmlNesting = 512;
 
+// Most attributes accepted in one document. JUCE pools every distinct attribute name
+// process-wide in a sorted array, so each new name costs a move of all the names before it:
+// a damaged state of a million distinct names would keep the host's thread busy for many
+// seconds. Real states, presets and the GUI document hold at most a few thousand.
+inline constexpr int maximumXmlAttributes = 16384;
+
 // Largest element nesting found in the text by a tag scan that follows comments, CDATA,
 // processing instructions and quoted attribute values.
 [[nodiscard]] int measureXmlNesting (const juce::String& text);
 
-// juce::XmlDocument::parse, refusing (null) text nested deeper than maximumXmlNesting.
+// Attribute values found in tags by the same scan.
+[[nodiscard]] int countXmlAttributes (const juce::String& text);
+
+// juce::XmlDocument::parse, refusing (null) text nested deeper than maximumXmlNesting or
+// holding more than maximumXmlAttributes attributes.
 [[nodiscard]] std::unique_ptr<juce::XmlElement> parseXmlSafely (const juce::String& text);
 
 // The same for a file; null when it cannot be read, is nested too deeply or does not parse.
