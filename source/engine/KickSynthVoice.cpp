@@ -136,6 +136,12 @@ void KickSynthVoice::prepareCall (CallSettings& call, juce::AudioBuffer<float>& 
     call.sweepMs = params.plain (Param::bodyPitchDecay);
     call.curve = params.plain (Param::bodyCurve);
     call.driveOver6 = params.plain (Param::waveformDrive) / 6.0f;
+    call.plainDrive = params.plain (Param::waveformDrive);
+    call.toughShaper = params.plain (Param::bodyMode) == 1.0f;
+    call.layerSolo = { params.plainIsOn (Param::attackSolo), params.plainIsOn (Param::attack2Solo) };
+    call.layerPlays = { call.layerSolo[0] || params.plainIsOn (Param::attackEnable1),
+                        call.layerSolo[1] || params.plainIsOn (Param::attackEnable2) };
+    call.bodyMuted = call.layerSolo[0] || call.layerSolo[1] || ! params.plainIsOn (Param::bodyBody);
 
     state.players[0].prepare (params.plain (Param::attackHighpass), sampleRate, *layers[0]);
     state.players[1].prepare (params.plain (Param::attack2Highpass), sampleRate, *layers[1]);

@@ -39,6 +39,12 @@ public:
     void renderNextBlock (juce::AudioBuffer<float>& outputBuffer, int startSample, int numSamples) override;
     using juce::SynthesiserVoice::renderNextBlock;
 
+    // Renders two voices' calls over the same samples at once, so that the two kicks'
+    // recurrences overlap. The buffer receives exactly what the two calls one after the
+    // other would add, first's output before second's at every sample.
+    static void renderTogether (KickSynthVoice& first, KickSynthVoice& second, juce::AudioBuffer<float>& outputBuffer,
+                                int startSample, int numSamples);
+
     [[nodiscard]] int getVoiceNumber() const noexcept { return voiceNumber; }
     [[nodiscard]] bool isLiveVoice() const noexcept { return live; }
 
@@ -98,6 +104,13 @@ private:
         double msPerSample = 0.0;
         double samplesPerMs = 0.0;
 
+        // Switches and plain values read once per call: a value that another thread writes
+        // during a call has no defined arrival sample anyway.
+        bool bodyMuted = false; // a layer's solo, or the body off
+        std::array<bool, 2> layerSolo{}, layerPlays{};
+        float plainDrive = 0.0f;  // the oscillator modes act while it is above 0; the clipper
+        bool toughShaper = false; // the shaper's dip is half as wide
+
         CallRamp attack, hold, decay, deep, cut, position, width, bodyGain, drive;
         std::array<CallRamp, 2> layerDecay, layerGain;
     };
@@ -107,13 +120,38 @@ private:
     [[nodiscard]] double getEndFrequency() const noexcept;
     [[nodiscard]] double getEffectiveSampleRate() const noexcept;
 
+    // One voice's render call: its settings, a working copy of its state and the chunk of
+    // samples in flight. The stages of several runs can go through a chunk side by side.
     struct Chunk;
-    void renderChunk (NoteState& s, const CallSettings& call, int start, int count) noexcept;
-    void runControls (NoteState& s, const CallSettings& call, Chunk& chunk) const noexcept;
-    void runOscillator (const CallSettings& call, Chunk& chunk) const noexcept;
-    void runBodyStages (NoteState& s, const CallSettings& call, Chunk& chunk) const noexcept;
-    void runLayers (NoteState& s, const CallSettings& call, Chunk& chunk) const noexcept;
-    void runOutputStages (NoteState& s, const CallSettings& call, Chunk& chunk) noexcept;
+    struct Run;
+    struct ControlStage;
+    struct PhaseStage;
+    struct LayerStage;
+    [[nodiscard]] bool beginCall (Run& run, juce::AudioBuffer<float>& buffer, int startSample, int numSamples);
+    void endCall (Run& run) noexcept;
+    template <size_t N>
+    static void renderChunk (const std::array<Run*, N>& runs, int start, int count) noexcept;
+    template <size_t N>
+    static void renderChunks (const std::array<Run*, N>& runs, int startSample, int numSamples) noexcept;
+    template <size_t N>
+    static void runLayers (const std::array<Run*, N>& runs) noexcept;
+    template <size_t N>
+    static void runOutputStages (const std::array<Run*, N>& runs) noexcept;
+    struct EqualiserStage;
+    struct PairedEqualiserStage;
+    template <typename Stage, size_t N>
+    static void runSideBySide (const std::array<Run*, N>& runs, int count) noexcept;
+
+    void startChunk (Run& run, int start, int count) const noexcept;
+    void runPitch (Run& run) const noexcept;
+    void runOscillator (Run& run) const noexcept;
+    void runBodyStages (Run& run) const noexcept;
+    void prepareLayers (Run& run) const noexcept;
+    void runSoloLayers (Run& run) const noexcept;
+    void runPostDistortion (Run& run) const noexcept;
+    void runFade (Run& run) const noexcept;
+    void runPunchAndClipper (Run& run) const noexcept;
+    static void addToBuffer (Run& run) noexcept;
 
     ProcessorParameterStore& store;
     VoiceParameters params;

@@ -1,5 +1,7 @@
 #include "engine/VellmarkSynthesiser.h"
 
+#include "engine/KickSynthVoice.h"
+
 #include <algorithm>
 #include <array>
 
@@ -15,6 +17,18 @@ void VellmarkSynthesiser::noteOff (int midiChannel, int midiNoteNumber, float ve
     if (isOneShot())
         return;
     juce::Synthesiser::noteOff (midiChannel, midiNoteNumber, velocity, allowTailOff);
+}
+
+void VellmarkSynthesiser::renderVoices (juce::AudioBuffer<float>& buffer, int startSample, int numSamples)
+{
+    if (voices.size() == 2)
+        if (auto* first = dynamic_cast<KickSynthVoice*> (voices.getUnchecked (0)))
+            if (auto* second = dynamic_cast<KickSynthVoice*> (voices.getUnchecked (1)))
+            {
+                KickSynthVoice::renderTogether (*first, *second, buffer, startSample, numSamples);
+                return;
+            }
+    juce::Synthesiser::renderVoices (buffer, startSample, numSamples);
 }
 
 juce::SynthesiserVoice* VellmarkSynthesiser::findVoiceToSteal (juce::SynthesiserSound* soundToPlay, int midiChannel,

@@ -20,6 +20,10 @@ public:
     [[nodiscard]] bool isOneShot() const noexcept { return oneShot.load (std::memory_order_relaxed); }
 
 protected:
+    // Two kick voices render side by side, so that the overlapping kicks' work overlaps too.
+    void renderVoices (juce::AudioBuffer<float>& buffer, int startSample, int numSamples) override;
+    using juce::Synthesiser::renderVoices;
+
     // JUCE's own stealing empties and regrows a member array on every steal, an allocation
     // on the audio thread, under a lock of its own. This makes the same choice of voice with
     // a list on the stack.

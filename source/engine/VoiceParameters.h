@@ -2,6 +2,7 @@
 
 #include "params/ProcessorParameterStore.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -86,6 +87,19 @@ public:
     {
         return varies ? p.ramped (number, sampleIndex) : value;
     }
+
+    // The values of `count` samples from `first` on.
+    void fill (const VoiceParameters& p, int first, int count, float* destination) const noexcept
+    {
+        if (varies)
+            for (int k = 0; k < count; ++k)
+                destination[k] = p.ramped (number, first + k);
+        else
+            std::fill (destination, destination + count, value);
+    }
+
+    [[nodiscard]] bool isSteady() const noexcept { return ! varies; }
+    [[nodiscard]] float getFirstValue() const noexcept { return value; }
 
 private:
     Param::Number number = Param::attackSolo;

@@ -24,6 +24,21 @@ public:
 
     void reset() noexcept { x1 = x2 = y1 = y2 = 0.0f; }
 
+    // The last two inputs and outputs, so that a bank of filters can take this one's place
+    // for a stretch of samples and hand its state back.
+    struct State
+    {
+        float x1 = 0.0f, x2 = 0.0f, y1 = 0.0f, y2 = 0.0f;
+    };
+    [[nodiscard]] State getState() const noexcept { return { x1, x2, y1, y2 }; }
+    void setState (const State& s) noexcept
+    {
+        x1 = s.x1;
+        x2 = s.x2;
+        y1 = s.y1;
+        y2 = s.y2;
+    }
+
     float process (float x) noexcept
     {
         const auto& c = coefficients;

@@ -1,56 +1,79 @@
 #pragma once
 
 #include "engine/dsp/Biquad.h"
-
-#include <array>
+#include "engine/dsp/Lanes.h"
 
 // Four independent biquads in lock step, one per lane. Each lane does exactly what Biquad
-// does, in the same order, so results are bit-identical; written lane by lane, the four
-// run as single vector operations.
+// does, in the same order, so results are bit-identical; the four run as single vector
+// operations. Coefficients and state are separate values, so that a loop can keep the
+// state in registers and read the coefficients from memory.
 class BiquadBank
 {
 public:
     static constexpr int lanes = 4;
-    using Frame = std::array<float, lanes>;
+    using Frame = Lanes;
+
+    struct Coefficients
+    {
+        Frame b0{}, b1{}, b2{}, a1{}, a2{};
+
+        void set (int lane, const BiquadCoefficients& c) noexcept
+        {
+            b0[lane] = c.b0;
+            b1[lane] = c.b1;
+            b2[lane] = c.b2;
+            a1[lane] = c.a1;
+            a2[lane] = c.a2;
+        }
+    };
+
+    struct State
+    {
+        Frame x1{}, x2{}, y1{}, y2{};
+    };
+
+    [[nodiscard]] static Frame process (const Coefficients& c, State& s, Frame x) noexcept
+    {
+        const Frame y = c.b0 * x + c.b1 * s.x1 + c.b2 * s.x2 - c.a1 * s.y1 - c.a2 * s.y2;
+        s.x2 = s.x1;
+        s.x1 = x;
+        s.y2 = s.y1;
+        s.y1 = y;
+        return y;
+    }
+
+    [[nodiscard]] Frame process (Frame x) noexcept { return process (coefficients, state, x); }
 
     void clear() noexcept { *this = {}; }
+    void setCoefficients (int lane, const BiquadCoefficients& c) noexcept { coefficients.set (lane, c); }
 
-    void setCoefficients (int lane, const BiquadCoefficients& c) noexcept
+    // One lane takes a single filter's coefficients and state, or hands its state back.
+    void load (int lane, const Biquad& filter) noexcept
     {
-        const auto l = (size_t) lane;
-        b0[l] = c.b0;
-        b1[l] = c.b1;
-        b2[l] = c.b2;
-        a1[l] = c.a1;
-        a2[l] = c.a2;
+        setCoefficients (lane, filter.getCoefficients());
+        const auto s = filter.getState();
+        state.x1[lane] = s.x1;
+        state.x2[lane] = s.x2;
+        state.y1[lane] = s.y1;
+        state.y2[lane] = s.y2;
     }
 
-    // Takes one lane's coefficients and state from another bank.
-    void copyLane (const BiquadBank& other, int lane) noexcept
+    void store (int lane, Biquad& filter) const noexcept
     {
-        const auto l = (size_t) lane;
-        for (Frame BiquadBank::*field :
-             { &BiquadBank::b0, &BiquadBank::b1, &BiquadBank::b2, &BiquadBank::a1, &BiquadBank::a2, &BiquadBank::x1,
-               &BiquadBank::x2, &BiquadBank::y1, &BiquadBank::y2 })
-            (this->*field)[l] = (other.*field)[l];
+        filter.setState ({ state.x1[lane], state.x2[lane], state.y1[lane], state.y2[lane] });
     }
 
-    void process (Frame& io) noexcept
+    // Lane `to` takes lane `from` of another bank: coefficients and state.
+    void copyLane (const BiquadBank& other, int from, int to) noexcept
     {
-        Frame y;
-        for (size_t l = 0; l < lanes; ++l)
-            y[l] = b0[l] * io[l] + b1[l] * x1[l] + b2[l] * x2[l] - a1[l] * y1[l] - a2[l] * y2[l];
-        for (size_t l = 0; l < lanes; ++l)
-        {
-            x2[l] = x1[l];
-            x1[l] = io[l];
-            y2[l] = y1[l];
-            y1[l] = y[l];
-            io[l] = y[l];
-        }
+        for (Frame Coefficients::*field :
+             { &Coefficients::b0, &Coefficients::b1, &Coefficients::b2, &Coefficients::a1, &Coefficients::a2 })
+            (coefficients.*field)[to] = (other.coefficients.*field)[from];
+        for (Frame State::*field : { &State::x1, &State::x2, &State::y1, &State::y2 })
+            (state.*field)[to] = (other.state.*field)[from];
     }
+    void copyLane (const BiquadBank& other, int lane) noexcept { copyLane (other, lane, lane); }
 
-private:
-    alignas (16) Frame b0{}, b1{}, b2{}, a1{}, a2{};
-    alignas (16) Frame x1{}, x2{}, y1{}, y2{};
+    Coefficients coefficients;
+    State state;
 };

@@ -26,7 +26,9 @@ namespace BodyPitch
 // The linear extra drop: deep * t / w during the kick's length w, then deep.
 [[nodiscard]] inline double deepDrop (double deep, double t, double noteLength) noexcept
 {
-    return t <= noteLength ? deep * t / noteLength : deep;
+    // Divides either way, so that a loop of these runs as vector operations.
+    const double during = deep * t / noteLength;
+    return t <= noteLength ? during : deep;
 }
 
 class Tough

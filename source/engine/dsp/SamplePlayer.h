@@ -64,6 +64,13 @@ public:
 
     void advance (double pitchRatio) noexcept { position += pitchRatio; }
 
+    // For running both layers' filters as one bank (AttackLayerBank).
+    [[nodiscard]] double getPosition() const noexcept { return position; }
+    void setPosition (double newPosition) noexcept { position = newPosition; }
+    [[nodiscard]] double getLength() const noexcept { return length; }
+    [[nodiscard]] const float* getAudio (int channel) const noexcept { return channel == 0 ? audioLeft : audioRight; }
+    [[nodiscard]] Biquad& getFilter (int channel) noexcept { return channel == 0 ? left : right; }
+
 private:
     Biquad left, right;
     double position = 0.0;

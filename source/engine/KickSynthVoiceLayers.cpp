@@ -1,0 +1,232 @@
+#include "engine/KickSynthVoiceChunk.h"
+
+#include <cmath>
+
+namespace
+{
+// How many leading samples of a chunk a layer has audio for: positions only grow, so a
+// layer plays for a leading part of the chunk and is silent after it.
+int playingRun (const SamplePlayer& player, double ratio, int count) noexcept
+{
+    double position = player.getPosition();
+    const double length = player.getLength();
+    // Far from the end (the common case) the whole chunk plays: the margin of one sample
+    // dwarfs the rounding of count additions.
+    if (position + ratio * count + 1.0 < length)
+        return count;
+    int k = 0;
+    for (; k < count && position < length; ++k)
+        position += ratio;
+    return k;
+}
+
+// The position after adding the ratio `count` times, one addition at a time. Where every
+// partial sum is a multiple of 2^-10 below 2^40 (whole and simple fractional ratios) each
+// addition is exact, and so is the product.
+double advanced (double position, double ratio, int count) noexcept
+{
+    const double scaledRatio = ratio * 1024.0, scaledPosition = position * 1024.0;
+    if (scaledRatio == std::trunc (scaledRatio) && scaledPosition == std::trunc (scaledPosition)
+        && std::abs (position) + count * std::abs (ratio) < 0x1p40)
+        return position + count * ratio;
+    for (int k = 0; k < count; ++k)
+        position += ratio;
+    return position;
+}
+} // namespace
+
+// Each layer's playing part of the chunk, its linear decay and its gain.
+void KickSynthVoice::prepareLayers (Run& run) const noexcept
+{
+    auto& c = run.chunk;
+    const auto& call = run.call;
+    const auto n = (size_t) c.count;
+    if (call.layerSolo[0] || call.layerSolo[1])
+        return; // played sample by sample
+
+    for (size_t layer = 0; layer < 2; ++layer)
+        c.layerPlaying[layer] =
+            call.layerPlays[layer] ? playingRun (run.state.players[layer], note.pitchRatios[layer], c.count) : 0;
+    if (c.layerPlaying[0] == 0 && c.layerPlaying[1] == 0)
+        return;
+
+    Chunk::Values<float> t;
+    for (size_t k = 0; k < n; ++k)
+        t[k] = (float) c.time[k + 1];
+
+    std::array<Chunk::Values<float>, 2> envelope, gain;
+    for (size_t layer = 0; layer < 2; ++layer)
+    {
+        auto& e = envelope[layer];
+        if (c.layerPlaying[layer] == 0)
+        {
+            std::fill (e.begin(), e.begin() + (std::ptrdiff_t) n, 0.0f);
+            std::fill (gain[layer].begin(), gain[layer].begin() + (std::ptrdiff_t) n, 0.0f);
+            continue;
+        }
+        call.layerGain[layer].fill (params, c.start, c.count, gain[layer].data());
+        call.layerDecay[layer].fill (params, c.start, c.count, e.data());
+        // The decay in e becomes the envelope; dividing either way lets this run as vectors.
+        for (size_t k = 0; k < n; ++k)
+        {
+            const float falling = 1.0f - t[k] / e[k];
+            e[k] = t[k] > e[k] ? 0.0f : falling;
+        }
+    }
+
+    for (size_t k = 0; k < n; ++k)
+    {
+        c.layerEnvelope[k] = Chunk::Frame{ envelope[0][k], envelope[0][k], envelope[1][k], envelope[1][k] };
+        c.layerGain[k] = Chunk::Frame{ gain[0][k], gain[0][k], gain[1][k], gain[1][k] };
+    }
+}
+
+// Layer 1, then layer 2, into the body pair or, with split output, the attack pair. The
+// four high-pass filters (layer 1 left and right, layer 2 left and right) run as the four
+// lanes of one bank; a layer's lanes hand their state back when it stops playing, as a
+// filter that does not play keeps its state.
+struct KickSynthVoice::LayerStage
+{
+    using Frame = Chunk::Frame;
+
+    explicit LayerStage (Run& r) noexcept
+        : c (r.chunk)
+        , players (r.state.players)
+        , toBody (! r.call.split)
+        , stop (c.layerPlaying)
+        , ratios (r.voice.note.pitchRatios)
+        , audio{ players[0].getAudio (0), players[0].getAudio (1), players[1].getAudio (0), players[1].getAudio (1) }
+        , position{ players[0].getPosition(), players[1].getPosition() }
+    {
+        BiquadBank bank;
+        for (int lane = 0; lane < 4; ++lane)
+            bank.load (lane, players[(size_t) lane / 2].getFilter (lane % 2));
+        c.layerFilters = bank.coefficients;
+        state = bank.state;
+    }
+
+    forcedinline void process (int k) noexcept
+    {
+        if (k == stop[0])
+            handBack (0);
+        if (k == stop[1])
+            handBack (1);
+
+        const bool one = k < stop[0], two = k < stop[1];
+        Frame h{};
+        if (one)
+        {
+            const auto index = (size_t) (std::int64_t) position[0];
+            h[0] = audio[0][index];
+            h[1] = audio[1][index];
+        }
+        if (two)
+        {
+            const auto index = (size_t) (std::int64_t) position[1];
+            h[2] = audio[2][index];
+            h[3] = audio[3][index];
+        }
+        position[0] += ratios[0];
+        position[1] += ratios[1];
+        if (! (one || two))
+            return;
+
+        h = BiquadBank::process (c.layerFilters, state, h) * c.layerEnvelope[(size_t) k] * c.layerGain[(size_t) k];
+        // The destination pair in lanes 0 and 1; layer 1 added first, then layer 2.
+        auto& frame = c.frames[(size_t) k];
+        Frame sum = toBody ? frame : swapPairs (frame);
+        if (one)
+            sum = sum + h;
+        if (two)
+            sum = sum + swapPairs (h);
+        frame = toBody ? mixPairs (sum, frame) : joinPairs (frame, sum);
+    }
+
+    void finish() noexcept
+    {
+        for (int layer = 0; layer < 2; ++layer)
+            if (stop[(size_t) layer] == c.count)
+                handBack (layer);
+        players[0].setPosition (position[0]);
+        players[1].setPosition (position[1]);
+    }
+
+private:
+    void handBack (int layer) noexcept
+    {
+        BiquadBank bank;
+        bank.state = state;
+        bank.store (layer * 2, players[(size_t) layer].getFilter (0));
+        bank.store (layer * 2 + 1, players[(size_t) layer].getFilter (1));
+    }
+
+    Chunk& c;
+    std::array<SamplePlayer, 2>& players;
+    const bool toBody;
+    const std::array<int, 2> stop;
+    const std::array<double, 2> ratios;
+    const float* const audio[4];
+    double position[2];
+    BiquadBank::State state;
+};
+
+// A solo layer plays its raw sample through SamplePlayer, sample by sample: rare enough
+// not to need speed.
+void KickSynthVoice::runSoloLayers (Run& run) const noexcept
+{
+    auto& c = run.chunk;
+    const auto& call = run.call;
+    const size_t d = call.split ? Chunk::attackLeft : Chunk::left;
+    for (int k = 0; k < c.count; ++k)
+    {
+        const float t = (float) c.time[(size_t) k + 1];
+        auto& frame = c.frames[(size_t) k];
+        float left = frame[d], right = frame[d + 1];
+        for (size_t layer = 0; layer < 2; ++layer)
+        {
+            SamplePlayer::Settings settings;
+            settings.solo = call.layerSolo[layer];
+            settings.plays = call.layerPlays[layer];
+            if (settings.plays)
+            {
+                settings.decayMs = call.layerDecay[layer].at (params, c.start + k);
+                settings.gain = call.layerGain[layer].at (params, c.start + k);
+            }
+            run.state.players[layer].render (settings, t, left, right);
+        }
+        frame[d] = left;
+        frame[d + 1] = right;
+        run.state.players[0].advance (note.pitchRatios[0]);
+        run.state.players[1].advance (note.pitchRatios[1]);
+    }
+}
+
+template <size_t N>
+void KickSynthVoice::runLayers (const std::array<Run*, N>& runs) noexcept
+{
+    std::array<Run*, N> filtered{};
+    size_t count = 0;
+    for (auto* run : runs)
+    {
+        auto& c = run->chunk;
+        if (run->call.layerSolo[0] || run->call.layerSolo[1])
+            run->voice.runSoloLayers (*run);
+        else if (c.layerPlaying[0] > 0 || c.layerPlaying[1] > 0)
+            filtered[count++] = run;
+        else
+            for (size_t layer = 0; layer < 2; ++layer)
+            {
+                auto& player = run->state.players[layer];
+                player.setPosition (advanced (player.getPosition(), run->voice.note.pitchRatios[layer], c.count));
+            }
+    }
+
+    const int samples = runs[0]->chunk.count;
+    if (count == 2)
+        runSideBySide<LayerStage> (std::array<Run*, 2>{ filtered[0], filtered[N - 1] }, samples);
+    else if (count == 1)
+        runSideBySide<LayerStage> (std::array<Run*, 1>{ filtered[0] }, samples);
+}
+
+template void KickSynthVoice::runLayers (const std::array<Run*, 1>&) noexcept;
+template void KickSynthVoice::runLayers (const std::array<Run*, 2>&) noexcept;
