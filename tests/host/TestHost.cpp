@@ -10,6 +10,15 @@ std::string formatLabel (PluginFormatKind kind) { return kind == PluginFormatKin
 TestHost::TestHost()
 {
     jassert (instance == nullptr);
+
+    // The LV2 host finds bundles in its default folders when it starts; the bundle is linked
+    // into the (temporary) home's LV2 folder so that it is among them. Searching a further
+    // folder later would make JUCE's LV2 library load everything twice, which leaks.
+    const juce::File bundle (THUDMOR_LV2_BUNDLE);
+    const auto userLv2 = juce::File::getSpecialLocation (juce::File::userHomeDirectory).getChildFile (".lv2");
+    userLv2.createDirectory();
+    bundle.createSymbolicLink (userLv2.getChildFile (bundle.getFileName()), true);
+
     formats.addFormat (new juce::VST3PluginFormat());
     formats.addFormat (new juce::LV2PluginFormat());
     instance = this;
@@ -44,13 +53,7 @@ const juce::PluginDescription* TestHost::findDescription (PluginFormatKind kind)
     }
 
     if (! std::exchange (lv2Scanned, true))
-    {
-        // LV2 plug-ins are found by URI once their bundle's folder has been searched.
-        const juce::File bundle (THUDMOR_LV2_BUNDLE);
-        (void) format.searchPathsForPlugins (juce::FileSearchPath (bundle.getParentDirectory().getFullPathName()),
-                                             false, false);
         format.findAllTypesForFile (lv2Descriptions, THUDMOR_LV2_PLUGIN_URI);
-    }
     return lv2Descriptions.getFirst();
 }
 
