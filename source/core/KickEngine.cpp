@@ -116,6 +116,18 @@ void KickEngine::applyMasterLevel (juce::AudioBuffer<float>& buffer, int numChan
     if (numSamples <= 0 || numChannels <= 0)
         return;
 
+    // The ramp's values are rounded steps along a line, so equal first and last values
+    // (down to the sign of zero) mean the same value throughout: a knob at rest costs one
+    // vector multiply per channel.
+    const auto first = store.getRampedValue (Param::masterLevel, 0);
+    const auto last = store.getRampedValue (Param::masterLevel, numSamples - 1);
+    if (first == last && std::signbit (first) == std::signbit (last))
+    {
+        for (int channel = 0; channel < numChannels; ++channel)
+            juce::FloatVectorOperations::multiply (buffer.getWritePointer (channel), first, numSamples);
+        return;
+    }
+
     // The ramp is read once per sample and shared by every channel.
     for (int i = 0; i < numSamples; ++i)
     {
