@@ -50,34 +50,43 @@ void KickSynthVoice::prepareLayers (Run& run) const noexcept
     if (c.layerPlaying[0] == 0 && c.layerPlaying[1] == 0)
         return;
 
+    // Whole runs of four lanes; the values past the chunk's end are never used.
+    const size_t padded = (n + 3) & ~size_t (3);
     Chunk::Values<float> t;
     for (size_t k = 0; k < n; ++k)
         t[k] = (float) c.time[k + 1];
+    std::fill (t.begin() + (std::ptrdiff_t) n, t.begin() + (std::ptrdiff_t) padded, 0.0f);
 
     std::array<Chunk::Values<float>, 2> envelope, gain;
     for (size_t layer = 0; layer < 2; ++layer)
     {
         auto& e = envelope[layer];
+        auto& g = gain[layer];
         if (c.layerPlaying[layer] == 0)
         {
-            std::fill (e.begin(), e.begin() + (std::ptrdiff_t) n, 0.0f);
-            std::fill (gain[layer].begin(), gain[layer].begin() + (std::ptrdiff_t) n, 0.0f);
+            std::fill (e.begin(), e.begin() + (std::ptrdiff_t) padded, 0.0f);
+            std::fill (g.begin(), g.begin() + (std::ptrdiff_t) padded, 0.0f);
             continue;
         }
-        call.layerGain[layer].fill (params, c.start, c.count, gain[layer].data());
+        call.layerGain[layer].fill (params, c.start, c.count, g.data());
         call.layerDecay[layer].fill (params, c.start, c.count, e.data());
-        // The decay in e becomes the envelope; dividing either way lets this run as vectors.
-        for (size_t k = 0; k < n; ++k)
+        std::fill (g.begin() + (std::ptrdiff_t) n, g.begin() + (std::ptrdiff_t) padded, 0.0f);
+        std::fill (e.begin() + (std::ptrdiff_t) n, e.begin() + (std::ptrdiff_t) padded, 1.0f);
+
+        // The linear decay, 0 after the decay time.
+        for (size_t k = 0; k < padded; k += 4)
         {
-            const float falling = 1.0f - t[k] / e[k];
-            e[k] = t[k] > e[k] ? 0.0f : falling;
+            const auto time = loadLanes (&t[k]);
+            const auto decay = loadLanes (&e[k]);
+            const Lanes falling = 1.0f - time / decay;
+            storeLanes (&e[k], time > decay ? Lanes{} : falling);
         }
     }
 
-    for (size_t k = 0; k < n; ++k)
+    for (size_t k = 0; k < padded; k += 4)
     {
-        c.layerEnvelope[k] = Chunk::Frame{ envelope[0][k], envelope[0][k], envelope[1][k], envelope[1][k] };
-        c.layerGain[k] = Chunk::Frame{ gain[0][k], gain[0][k], gain[1][k], gain[1][k] };
+        interleavePairs (loadLanes (&envelope[0][k]), loadLanes (&envelope[1][k]), &c.layerEnvelope[k]);
+        interleavePairs (loadLanes (&gain[0][k]), loadLanes (&gain[1][k]), &c.layerGain[k]);
     }
 }
 

@@ -1,7 +1,5 @@
 #include "engine/KickSynthVoiceChunk.h"
 
-#include <cstring>
-
 // Post distortion (drive mode 9) on the body pair, after the layers.
 void KickSynthVoice::runPostDistortion (Run& run) const noexcept
 {
@@ -188,10 +186,7 @@ void KickSynthVoice::addToBuffer (Run& run) noexcept
             for (int ch = 0; ch < channels; ++ch)
             {
                 float* destination = out[ch] + c.start + (int) k;
-                Lanes sum;
-                std::memcpy (&sum, destination, sizeof (sum));
-                sum += channel[ch];
-                std::memcpy (destination, &sum, sizeof (sum));
+                storeLanes (destination, loadLanes (destination) + channel[ch]);
             }
         }
     }

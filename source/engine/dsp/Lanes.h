@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstring>
+
 // Four single-precision values handled as one: every operator acts on each lane exactly as
 // the scalar operator acts on a float (IEEE single precision, same rounding), so a lane's
 // result is bit-identical to the scalar computation, while the compiler emits one vector
@@ -10,3 +12,24 @@ using Lanes = float __attribute__ ((vector_size (16)));
 [[nodiscard]] inline Lanes joinPairs (Lanes a, Lanes b) noexcept { return __builtin_shufflevector (a, b, 0, 1, 4, 5); }
 [[nodiscard]] inline Lanes mixPairs (Lanes a, Lanes b) noexcept { return __builtin_shufflevector (a, b, 0, 1, 6, 7); }
 [[nodiscard]] inline Lanes swapPairs (Lanes a) noexcept { return __builtin_shufflevector (a, a, 2, 3, 0, 1); }
+
+// Four consecutive floats, at any alignment.
+[[nodiscard]] inline Lanes loadLanes (const float* source) noexcept
+{
+    Lanes v;
+    std::memcpy (&v, source, sizeof (v));
+    return v;
+}
+
+inline void storeLanes (float* destination, Lanes v) noexcept { std::memcpy (destination, &v, sizeof (v)); }
+
+// Frames {a0, a0, b0, b0}, {a1, a1, b1, b1}, ... of two runs of four values.
+inline void interleavePairs (Lanes a, Lanes b, Lanes* frames) noexcept
+{
+    const auto low = __builtin_shufflevector (a, b, 0, 4, 1, 5);
+    const auto high = __builtin_shufflevector (a, b, 2, 6, 3, 7);
+    frames[0] = __builtin_shufflevector (low, low, 0, 0, 1, 1);
+    frames[1] = __builtin_shufflevector (low, low, 2, 2, 3, 3);
+    frames[2] = __builtin_shufflevector (high, high, 0, 0, 1, 1);
+    frames[3] = __builtin_shufflevector (high, high, 2, 2, 3, 3);
+}
