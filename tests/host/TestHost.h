@@ -3,6 +3,7 @@
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include <memory>
+#include <ostream>
 #include <string>
 
 enum class PluginFormatKind
@@ -12,6 +13,9 @@ enum class PluginFormatKind
 };
 
 [[nodiscard]] std::string formatLabel (PluginFormatKind kind);
+
+// How GoogleTest names a format in parameterised test names.
+inline void PrintTo (PluginFormatKind kind, std::ostream* stream) { *stream << formatLabel (kind); }
 
 // The host side of the tests: JUCE's VST3 and LV2 hosting, pointed at the bundles this build
 // made. One exists while the tests run, on the message thread (main's thread).
