@@ -143,12 +143,17 @@ void KickSynthVoice::prepareCall (CallSettings& call, juce::AudioBuffer<float>& 
                         call.layerSolo[1] || params.plainIsOn (Param::attackEnable2) };
     call.bodyMuted = call.layerSolo[0] || call.layerSolo[1] || ! params.plainIsOn (Param::bodyBody);
 
-    state.players[0].prepare (params.plain (Param::attackHighpass), sampleRate, *layers[0]);
-    state.players[1].prepare (params.plain (Param::attack2Highpass), sampleRate, *layers[1]);
+    for (size_t layer = 0; layer < 2; ++layer)
+    {
+        const auto cutoff = params.plain (layer == 0 ? Param::attackHighpass : Param::attack2Highpass);
+        state.players[layer].prepare (designs.layers[layer].get (SamplePlayer::filterFor, cutoff, sampleRate),
+                                      *layers[layer]);
+    }
 
-    const auto shelf = BiquadDesign::hiShelf (params.plain (Param::tweaksHiShelf), sampleRate);
-    const auto mid =
-        BiquadDesign::peaking (params.plain (Param::tweaksEqGain), params.plain (Param::tweaksEqFreq), sampleRate);
+    const auto& shelf =
+        designs.shelf.get (BiquadDesign::hiShelf, (double) params.plain (Param::tweaksHiShelf), sampleRate);
+    const auto& mid = designs.mid.get (BiquadDesign::peaking, (double) params.plain (Param::tweaksEqGain),
+                                       (double) params.plain (Param::tweaksEqFreq), sampleRate);
     for (int lane = 0; lane < (call.split ? 4 : 2); ++lane)
     {
         state.shelves.setCoefficients (lane, shelf);
@@ -156,7 +161,7 @@ void KickSynthVoice::prepareCall (CallSettings& call, juce::AudioBuffer<float>& 
     }
 
     if (note.driveMode == DriveMode::legacyDist)
-        state.legacyDistortion.prepare (sampleRate);
+        state.legacyDistortion.prepare (designs.legacy.get (LegacyDistortion::filterFor, sampleRate));
 
     const double sensitivity = params.plain (Param::tweaksVelSens);
     const double velocityFactor = (velocity - 1.0) * sensitivity * 0.01 + 1.0;

@@ -5,6 +5,7 @@
 #include "engine/dsp/BiquadBank.h"
 #include "engine/dsp/BodyPitch.h"
 #include "engine/dsp/DriveStages.h"
+#include "engine/dsp/Memo.h"
 #include "engine/dsp/Punch.h"
 #include "engine/dsp/SamplePlayer.h"
 #include "engine/dsp/Shaper.h"
@@ -166,6 +167,16 @@ private:
 
     NoteSettings note;
     NoteState state;
+
+    // The filter designs of the last render call.
+    struct Designs
+    {
+        std::array<Memo<BiquadCoefficients, float, double>, 2> layers;
+        Memo<BiquadCoefficients, double, double> shelf;
+        Memo<BiquadCoefficients, double, double, double> mid;
+        Memo<BiquadCoefficients, double> legacy;
+    };
+    Designs designs;
 
     WaveformTableSet tables;
     WaveformTable steppedSine;

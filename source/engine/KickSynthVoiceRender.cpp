@@ -27,6 +27,32 @@ void advancePhase (double& phase, double increment) noexcept
             phase += twoPi;
     }
 }
+// DriveStages::saturate across the chunk: the exponentials in a loop of their own, the
+// arithmetic around them four samples at a time.
+template <typename Chunk>
+void saturate (Chunk& c) noexcept
+{
+    const auto n = (size_t) c.count;
+    decltype (c.x) y, e;
+    size_t k = 0;
+    for (; k + 4 <= n; k += 4)
+    {
+        const Lanes v = (1.0f + loadLanes (&c.drive[k])) * loadLanes (&c.x[k]);
+        storeLanes (&y[k], v);
+        storeLanes (&e[k], negativeMagnitude (v));
+    }
+    for (size_t i = 0; i < k; ++i)
+        e[i] = std::exp (e[i]);
+    for (size_t i = 0; i < k; i += 4)
+    {
+        const auto v = loadLanes (&y[i]);
+        const Lanes magnitude = 1.0f - loadLanes (&e[i]);
+        storeLanes (&c.x[i], v < 0.0f ? -magnitude : (v > 0.0f ? magnitude : Lanes{}));
+    }
+    for (; k < n; ++k)
+        c.x[k] = DriveStages::saturate (c.x[k], c.drive[k]);
+}
+
 } // namespace
 
 // Envelope lengths every 16 samples, the kick's length and crossfade, TOUGH's pitch, time
@@ -146,7 +172,17 @@ void KickSynthVoice::runPitch (Run& run) const noexcept
             c.frequency[k] =
                 BodyPitch::orig (c.time[k], call.startFrequency, call.endFrequency, call.sweepMs, call.curve);
 
-    for (size_t k = 0; k < n; ++k)
+    // BodyPitch::deepDrop, two samples at a time.
+    size_t k = 0;
+    for (; k + 2 <= n; k += 2)
+    {
+        const auto t = loadLanes (&c.time[k]);
+        const auto length = loadLanes (&c.noteLength[k]);
+        const auto deep = toDouble (c.deep[k], c.deep[k + 1]);
+        const DoubleLanes during = deep * t / length;
+        storeLanes (&c.frequency[k], loadLanes (&c.frequency[k]) - (t <= length ? during : deep));
+    }
+    for (; k < n; ++k)
         c.frequency[k] -= BodyPitch::deepDrop (c.deep[k], c.time[k], c.noteLength[k]);
 }
 
@@ -181,10 +217,23 @@ void KickSynthVoice::runOscillator (Run& run) const noexcept
         }
     }
 
-    // Without a limit the gain is exactly 1.
+    // Without a limit the gain is exactly 1. BodyPitch::highPassLimitGain, four samples at
+    // a time.
     if (note.highPassLimit != 0.0)
-        for (size_t k = 0; k < n; ++k)
-            c.x[k] = BodyPitch::highPassLimitGain (c.frequency[k], note.highPassLimit) * c.x[k];
+    {
+        const double limit = note.highPassLimit;
+        size_t k = 0;
+        for (; k + 4 <= n; k += 4)
+        {
+            const auto r = toSingle (loadLanes (&c.frequency[k]) / limit, loadLanes (&c.frequency[k + 2]) / limit);
+            const auto r2 = r * r;
+            const auto r4 = r2 * r2;
+            const Lanes gain = 1.0f - 1.0f / (r4 * r4 + 1.0f);
+            storeLanes (&c.x[k], gain * loadLanes (&c.x[k]));
+        }
+        for (; k < n; ++k)
+            c.x[k] = BodyPitch::highPassLimitGain (c.frequency[k], limit) * c.x[k];
+    }
 }
 
 // TOUGH's onset boost, the shaper's dip, DIST, and the envelope and body gain.
@@ -218,10 +267,7 @@ void KickSynthVoice::runBodyStages (Run& run) const noexcept
     run.state.boostCounter = boostCounter;
 
     if (note.driveMode == DriveMode::dist)
-    {
-        for (int k = 0; k < n; ++k)
-            c.x[(size_t) k] = DriveStages::saturate (c.x[(size_t) k], c.drive[(size_t) k]);
-    }
+        saturate (c);
     else if (note.driveMode == DriveMode::legacyDist)
     {
         auto legacy = run.state.legacyDistortion;

@@ -119,7 +119,17 @@ public:
         decayLength = lengths.decay;
         attackHold.refreshAttack (lengths.attack);
         if (attackHold.stage == EnvelopeStage::decay)
-            multiplier = decayMultiplier (std::log (0.1 / 1.1));
+        {
+            // The same length gives the same multiplier: the exponential runs only when the
+            // decay knob moves.
+            if (! refreshed || refreshedLength != decayLength)
+            {
+                refreshedMultiplier = decayMultiplier (std::log (0.1 / 1.1));
+                refreshedLength = decayLength;
+                refreshed = true;
+            }
+            multiplier = refreshedMultiplier;
+        }
     }
 
     double next() noexcept
@@ -164,6 +174,9 @@ private:
     double decayValue = 1.1;
     double multiplier = 0.0;
     double value = 0.0;
+    bool refreshed = false;
+    int refreshedLength = 0;
+    double refreshedMultiplier = 0.0;
 };
 
 // F: falls linearly from 1 to 0 over its decay length.

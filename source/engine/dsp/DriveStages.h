@@ -104,7 +104,12 @@ class LegacyDistortion
 {
 public:
     void reset() noexcept { highPass.clear(); }
-    void prepare (double sampleRate) noexcept { highPass.setCoefficients (BiquadDesign::highPass (250.0, sampleRate)); }
+    void prepare (double sampleRate) noexcept { prepare (filterFor (sampleRate)); }
+    void prepare (const BiquadCoefficients& coefficients) noexcept { highPass.setCoefficients (coefficients); }
+    [[nodiscard]] static BiquadCoefficients filterFor (double sampleRate) noexcept
+    {
+        return BiquadDesign::highPass (250.0, sampleRate);
+    }
 
     float process (float x, float drive, double timeMs) noexcept
     {

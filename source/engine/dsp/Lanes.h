@@ -7,6 +7,8 @@
 // result is bit-identical to the scalar computation, while the compiler emits one vector
 // instruction per operator (SSE on x86-64).
 using Lanes = float __attribute__ ((vector_size (16)));
+using DoubleLanes = double __attribute__ ((vector_size (16)));
+using LaneBits = unsigned int __attribute__ ((vector_size (16)));
 
 // Stereo pairs in lanes 0-1 and 2-3: {a0, a1, b0, b1}; {a0, a1, b2, b3}; {a2, a3, a0, a1}.
 [[nodiscard]] inline Lanes joinPairs (Lanes a, Lanes b) noexcept { return __builtin_shufflevector (a, b, 0, 1, 4, 5); }
@@ -22,6 +24,30 @@ using Lanes = float __attribute__ ((vector_size (16)));
 }
 
 inline void storeLanes (float* destination, Lanes v) noexcept { std::memcpy (destination, &v, sizeof (v)); }
+
+[[nodiscard]] inline DoubleLanes loadLanes (const double* source) noexcept
+{
+    DoubleLanes v;
+    std::memcpy (&v, source, sizeof (v));
+    return v;
+}
+
+inline void storeLanes (double* destination, DoubleLanes v) noexcept { std::memcpy (destination, &v, sizeof (v)); }
+
+// Four doubles from two pairs, each rounded to single precision as a cast would.
+[[nodiscard]] inline Lanes toSingle (DoubleLanes low, DoubleLanes high) noexcept
+{
+    using Pair = float __attribute__ ((vector_size (8)));
+    const auto a = __builtin_convertvector(low, Pair);
+    const auto b = __builtin_convertvector(high, Pair);
+    return __builtin_shufflevector (a, b, 0, 1, 2, 3);
+}
+
+// Two floats widened to double, as a cast would.
+[[nodiscard]] inline DoubleLanes toDouble (float a, float b) noexcept { return DoubleLanes{ (double) a, (double) b }; }
+
+// -|x|: the sign bit set, as negating std::abs does.
+[[nodiscard]] inline Lanes negativeMagnitude (Lanes x) noexcept { return (Lanes) ((LaneBits) x | 0x80000000u); }
 
 // Frames {a0, a0, b0, b0}, {a1, a1, b1, b1}, ... of two runs of four values.
 inline void interleavePairs (Lanes a, Lanes b, Lanes* frames) noexcept

@@ -31,8 +31,17 @@ public:
     // live sample publishes now.
     void prepare (float cutoff, double sampleRate, const LiveSample& sample) noexcept
     {
+        prepare (filterFor (cutoff, sampleRate), sample);
+    }
+
+    [[nodiscard]] static BiquadCoefficients filterFor (float cutoff, double sampleRate) noexcept
+    {
         const float limited = std::min (cutoff, (float) sampleRate * 0.454545438f);
-        const auto coefficients = BiquadDesign::highPass (limited, sampleRate);
+        return BiquadDesign::highPass (limited, sampleRate);
+    }
+
+    void prepare (const BiquadCoefficients& coefficients, const LiveSample& sample) noexcept
+    {
         left.setCoefficients (coefficients);
         right.setCoefficients (coefficients);
         audioLeft = sample.getLeft();
