@@ -127,7 +127,9 @@ private:
     struct Run;
     struct ControlStage;
     struct PhaseStage;
+    struct LayerFilters;
     struct LayerStage;
+    struct GatheredLayerStage;
     [[nodiscard]] bool beginCall (Run& run, juce::AudioBuffer<float>& buffer, int startSample, int numSamples);
     void endCall (Run& run) noexcept;
     template <size_t N>
@@ -142,12 +144,15 @@ private:
     struct PairedEqualiserStage;
     template <typename Stage, size_t N>
     static void runSideBySide (const std::array<Run*, N>& runs, int count) noexcept;
+    template <typename StageA, typename StageB>
+    static void runPair (Run& first, Run& second, int count) noexcept;
 
     void startChunk (Run& run, int start, int count) const noexcept;
     void runPitch (Run& run) const noexcept;
     void runOscillator (Run& run) const noexcept;
     void runBodyStages (Run& run) const noexcept;
     void prepareLayers (Run& run) const noexcept;
+    void gatherLayerInput (Run& run) const noexcept;
     void runSoloLayers (Run& run) const noexcept;
     void runPostDistortion (Run& run) const noexcept;
     void runFade (Run& run) const noexcept;

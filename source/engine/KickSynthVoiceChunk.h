@@ -35,6 +35,10 @@ struct KickSynthVoice::Chunk
     // envelopes and gains laid out by the filter bank's lanes (layer 1 twice, layer 2 twice).
     std::array<int, 2> layerPlaying{};
     Values<Frame> layerEnvelope, layerGain;
+    // When each layer plays either the whole chunk or none of it, its audio is gathered
+    // beforehand, laid out the same way (left and right of layer 1, then of layer 2).
+    bool layerInputGathered = false;
+    Values<Frame> layerInput;
     BiquadBank::Coefficients layerFilters;
     // The equaliser of two voices without split output, both pairs in one bank.
     BiquadBank::Coefficients pairedShelves, pairedMids;
@@ -59,6 +63,20 @@ struct KickSynthVoice::Run
 };
 
 // One stage object per run goes through the chunk sample by sample, the runs side by side.
+template <typename StageA, typename StageB>
+forcedinline void KickSynthVoice::runPair (Run& first, Run& second, int count) noexcept
+{
+    StageA a (first);
+    StageB b (second);
+    for (int k = 0; k < count; ++k)
+    {
+        a.process (k);
+        b.process (k);
+    }
+    a.finish();
+    b.finish();
+}
+
 template <typename Stage, size_t N>
 forcedinline void KickSynthVoice::runSideBySide (const std::array<Run*, N>& runs, int count) noexcept
 {
@@ -72,13 +90,6 @@ forcedinline void KickSynthVoice::runSideBySide (const std::array<Run*, N>& runs
     }
     else
     {
-        Stage a (*runs[0]), b (*runs[1]);
-        for (int k = 0; k < count; ++k)
-        {
-            a.process (k);
-            b.process (k);
-        }
-        a.finish();
-        b.finish();
+        runPair<Stage, Stage> (*runs[0], *runs[1], count);
     }
 }

@@ -59,3 +59,16 @@ inline void interleavePairs (Lanes a, Lanes b, Lanes* frames) noexcept
     frames[2] = __builtin_shufflevector (high, high, 0, 0, 1, 1);
     frames[3] = __builtin_shufflevector (high, high, 2, 2, 3, 3);
 }
+
+// Frames {a0, b0, c0, d0}, {a1, b1, c1, d1}, ... of four runs of four values.
+inline void transposeFour (Lanes a, Lanes b, Lanes c, Lanes d, Lanes* frames) noexcept
+{
+    const auto ab01 = __builtin_shufflevector (a, b, 0, 4, 1, 5);
+    const auto ab23 = __builtin_shufflevector (a, b, 2, 6, 3, 7);
+    const auto cd01 = __builtin_shufflevector (c, d, 0, 4, 1, 5);
+    const auto cd23 = __builtin_shufflevector (c, d, 2, 6, 3, 7);
+    frames[0] = joinPairs (ab01, cd01);
+    frames[1] = __builtin_shufflevector (ab01, cd01, 2, 3, 6, 7);
+    frames[2] = joinPairs (ab23, cd23);
+    frames[3] = __builtin_shufflevector (ab23, cd23, 2, 3, 6, 7);
+}
