@@ -23,7 +23,8 @@ namespace
 constexpr double twoPi = 2.0 * std::numbers::pi;
 
 juce::AudioBuffer<float> renderReference (const ProcessorParameterStore& p, const LiveSample& layer1,
-                                          const LiveSample& layer2, double rate, int length, float velocity)
+                                          const LiveSample& layer2, double rate, int length, float velocity,
+                                          bool split = false)
 {
     const juce::ScopedNoDenormals noDenormals; // as the voice renders
     auto v = [&p] (Param::Number n) { return p.getValue (n); };
@@ -59,18 +60,19 @@ juce::AudioBuffer<float> renderReference (const ProcessorParameterStore& p, cons
     SamplePlayer players[2];
     players[0].prepare (v (Param::attackHighpass), rate, layer1);
     players[1].prepare (v (Param::attack2Highpass), rate, layer2);
-    Biquad shelfLeft, shelfRight, midLeft, midRight;
-    for (auto* shelf : { &shelfLeft, &shelfRight })
-        shelf->setCoefficients (BiquadDesign::hiShelf (v (Param::tweaksHiShelf), rate));
-    for (auto* mid : { &midLeft, &midRight })
-        mid->setCoefficients (BiquadDesign::peaking (v (Param::tweaksEqGain), v (Param::tweaksEqFreq), rate));
+    // Left, right, and with split output the attack pair.
+    Biquad shelves[4], mids[4];
+    for (auto& shelf : shelves)
+        shelf.setCoefficients (BiquadDesign::hiShelf (v (Param::tweaksHiShelf), rate));
+    for (auto& mid : mids)
+        mid.setCoefficients (BiquadDesign::peaking (v (Param::tweaksEqGain), v (Param::tweaksEqFreq), rate));
     LegacyDistortion legacyDistortion;
     legacyDistortion.prepare (rate);
     const double velocityFactor = (velocity - 1.0) * v (Param::tweaksVelSens) * 0.01 + 1.0;
     const auto velocityGain = (float) (velocityFactor * velocityFactor * velocityFactor);
     const float drive = v (Param::waveformDrive);
 
-    juce::AudioBuffer<float> out (2, length);
+    juce::AudioBuffer<float> out (split ? 4 : 2, length);
     double t = 0.0, phase = 0.0;
     for (int n = 0; n < length; ++n)
     {
@@ -136,8 +138,9 @@ juce::AudioBuffer<float> renderReference (const ProcessorParameterStore& p, cons
         const double fv = f.next();
         float left = crossfade.mix (ev, fv) * v (Param::tweaksBodyGain) * x;
         float right = left;
+        float attackLeft = 0.0f, attackRight = 0.0f;
 
-        // 10: layers.
+        // 10: layers, into the attack pair with split output.
         const Param::Number enable[] = { Param::attackEnable1, Param::attackEnable2 };
         const Param::Number solo[] = { Param::attackSolo, Param::attack2Solo };
         const Param::Number decay[] = { Param::attackDecay, Param::attack2Decay };
@@ -149,7 +152,7 @@ juce::AudioBuffer<float> renderReference (const ProcessorParameterStore& p, cons
             settings.plays = settings.solo || on (enable[layer]);
             settings.decayMs = v (decay[layer]);
             settings.gain = v (gain[layer]);
-            players[layer].render (settings, (float) t, left, right);
+            players[layer].render (settings, (float) t, split ? attackLeft : left, split ? attackRight : right);
         }
 
         // 11, 12: post distortion, layer positions.
@@ -167,14 +170,17 @@ juce::AudioBuffer<float> renderReference (const ProcessorParameterStore& p, cons
             const double g = punch.nextGain();
             left = (float) (left * g);
             right = (float) (right * g);
+            attackLeft = (float) (attackLeft * g);
+            attackRight = (float) (attackRight * g);
         }
         if (driveMode == DriveMode::clipper)
         {
             left = DriveStages::clip (left, drive);
             right = DriveStages::clip (right, drive);
         }
-        out.setSample (0, n, midLeft.process (shelfLeft.process (left)) * velocityGain);
-        out.setSample (1, n, midRight.process (shelfRight.process (right)) * velocityGain);
+        const float pairs[] = { left, right, attackLeft, attackRight };
+        for (int ch = 0; ch < out.getNumChannels(); ++ch)
+            out.setSample (ch, n, mids[ch].process (shelves[ch].process (pairs[ch])) * velocityGain);
     }
     return out;
 }
@@ -238,5 +244,56 @@ TEST (KickReference, ChunkedRenderingMatchesTheSampleBySampleOrder)
         for (int ch = 0; ch < 2; ++ch)
             for (int i = 0; i < length; ++i)
                 ASSERT_EQ (out.getSample (ch, i), expected.getSample (ch, i)) << "channel " << ch << ", sample " << i;
+    }
+}
+
+// A live voice with split output: the layers leave through their own equaliser on channels
+// 2 and 3 with the punch but without fade, clipper or post distortion. With the knobs at
+// rest the ramps hold the plain values, so the same stage order applies.
+TEST (KickReference, LiveSplitOutputMatchesTheSampleBySampleOrder)
+{
+    struct Case
+    {
+        const char* name;
+        std::vector<std::pair<Param::Number, float>> settings;
+    };
+    const Case cases[] = {
+        { "DIST, punch", { { Param::waveformDrive, 2.0f }, { Param::tweaksPunch, 0.8f } } },
+        { "post distortion", { { Param::waveformDriveMode, 9.0f }, { Param::waveformDrive, 3.0f } } },
+        { "CLIPPER, equaliser",
+          { { Param::waveformDriveMode, 10.0f },
+            { Param::waveformDrive, 5.0f },
+            { Param::tweaksEqGain, -7.0f },
+            { Param::tweaksHiShelf, 5.0f } } },
+        { "pitched layers", { { Param::tweaksAttackPitch, 5.0f }, { Param::tweaksAttack2Pitch, 12.0f } } },
+    };
+
+    constexpr double rate = 48000.0;
+    constexpr int length = 20000;
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.name);
+        KickRig rig (true, rate);
+        rig.loadLayer (1, 15000, [] (int ch, int i) { return testwav::sine (i, 1700.0 + 300.0 * ch, rate); });
+        rig.loadLayer (2, 7000,
+                       [] (int ch, int i) { return (float) ((i * 7919 + ch * 104729) % 2001 - 1000) * 5.0e-4f; });
+        rig.set (Param::bodySplitAttack, 1.0f);
+        rig.set (Param::attackEnable1, 1.0f);
+        rig.set (Param::attackEnable2, 1.0f);
+        rig.set (Param::tweaksMidiKeys, 0.0f);
+        for (const auto& [n, value] : c.settings)
+            rig.set (n, value);
+        rig.store.snapRampsToValues();
+
+        const float velocity = juce::MidiMessage::noteOn (1, 60, 0.7f).getFloatVelocity();
+        const auto expected = renderReference (rig.store, rig.layer1, rig.layer2, rate, length, velocity, true);
+        const auto out = rig.render (length, { KickRig::noteOn (0, 60, 0.7f) }, 300, 4);
+
+        for (int ch = 0; ch < 4; ++ch)
+        {
+            EXPECT_GT (peakOf (expected, ch, 0, length), 0.01f) << "channel " << ch;
+            for (int i = 0; i < length; ++i)
+                ASSERT_EQ (out.getSample (ch, i), expected.getSample (ch, i)) << "channel " << ch << ", sample " << i;
+        }
     }
 }
