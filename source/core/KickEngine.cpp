@@ -123,8 +123,14 @@ void KickEngine::applyMasterLevel (juce::AudioBuffer<float>& buffer, int numChan
     const auto last = store.getRampedValue (Param::masterLevel, numSamples - 1);
     if (first == last && std::signbit (first) == std::signbit (last))
     {
+        constexpr auto largest = std::numeric_limits<float>::max();
         for (int channel = 0; channel < numChannels; ++channel)
-            juce::FloatVectorOperations::multiply (buffer.getWritePointer (channel), first, numSamples);
+        {
+            auto* samples = buffer.getWritePointer (channel);
+            juce::FloatVectorOperations::multiply (samples, first, numSamples);
+            // Finite levels times finite samples overflow at worst; saturate as below.
+            juce::FloatVectorOperations::clip (samples, samples, -largest, largest, numSamples);
+        }
         return;
     }
 

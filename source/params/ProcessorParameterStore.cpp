@@ -69,7 +69,7 @@ ProcessorParameterStore::ProcessorParameterStore()
     logDebug ("ProcessorParameterStore", "ProcessorParameterStore() constructor");
 }
 
-ProcessorParameterStore::~ProcessorParameterStore() = default;
+ProcessorParameterStore::~ProcessorParameterStore() { destructionLock.emplace(); }
 
 void ProcessorParameterStore::resetBuild()
 {

@@ -12,6 +12,7 @@
 #include <atomic>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class PresetTranslatorThudmor;
@@ -161,6 +162,9 @@ private:
 
     juce::HashMap<juce::String, int> dataChanged{ 101 };
     juce::XmlElement nonParameterData{ "data" };
+    // Held from the start of destruction until the members below are gone: their pending
+    // message-thread callbacks must not run while a host destroys the plug-in on another thread.
+    std::optional<juce::MessageManagerLock> destructionLock;
     juce::Value compatibilityMode{ juce::var (2) };
     std::atomic<int> compatibilityModeNow{ 2 };
     mutable juce::CriticalSection lock;
