@@ -69,7 +69,14 @@ ProcessorParameterStore::ProcessorParameterStore()
     logDebug ("ProcessorParameterStore", "ProcessorParameterStore() constructor");
 }
 
-ProcessorParameterStore::~ProcessorParameterStore() { destructionLock.emplace(); }
+ProcessorParameterStore::~ProcessorParameterStore()
+{
+    // As JUCE's own plug-in wrappers do on Linux, where a host may destroy the plug-in on
+    // another thread than the one delivering its messages. Without a message manager (after
+    // JUCE has shut down) there is nothing to race with, and no lock to wait for.
+    if (juce::MessageManager::getInstanceWithoutCreating() != nullptr)
+        destructionLock.emplace();
+}
 
 void ProcessorParameterStore::resetBuild()
 {
