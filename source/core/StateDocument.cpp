@@ -55,6 +55,8 @@ std::unique_ptr<juce::XmlElement> readStateBlob (const void* data, int sizeInByt
     if (length <= 0)
         return nullptr;
 
+    // Bytes that are not UTF-8 are read as Windows-1252 text: JUCE steps over a malformed
+    // UTF-8 lead byte by the length it claims, which can run past the end of the text.
     const auto textLength = std::min (length, sizeInBytes - 8);
-    return parseXmlSafely (juce::String::fromUTF8 (bytes + 8, textLength));
+    return parseXmlSafely (juce::String::createStringFromData (bytes + 8, textLength));
 }

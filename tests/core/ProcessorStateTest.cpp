@@ -151,6 +151,37 @@ TEST (ProcessorState, DamagedBlobsChangeNoParameterAndAreLogged)
     EXPECT_EQ (valuesOf (store), before);
 }
 
+// Hosts hand back whatever bytes they stored. Text that is not UTF-8 (a name typed in a
+// legacy code page, a damaged blob ending inside a multi-byte character) is read as
+// Windows-1252 rather than walked past its end.
+TEST (ProcessorState, BlobTextThatIsNotUtf8IsReadAsWindows1252)
+{
+    const auto blobOf = [] (const std::string& text)
+    {
+        juce::MemoryBlock blob;
+        juce::MemoryOutputStream out (blob, false);
+        out.writeInt (0x21324356);
+        out.writeInt ((int) text.size());
+        out.write (text.data(), text.size());
+        out.writeByte (0);
+        return blob;
+    };
+
+    const auto named =
+        blobOf ("<VELLMARK><float body_decay=\"321\"/><preset_name_all>Caf\xe9</preset_name_all></VELLMARK>");
+    const auto document = readStateBlob (named.getData(), (int) named.getSize());
+    ASSERT_NE (document, nullptr);
+    EXPECT_EQ (document->getChildByName ("float")->getDoubleAttribute ("body_decay"), 321.0);
+    EXPECT_EQ (document->getChildByName ("preset_name_all")->getAllSubText(), juce::CharPointer_UTF8 ("Caf\xc3\xa9"));
+
+    // Lead bytes that claim more bytes than the text holds.
+    for (const auto* tail : { "\xff", "\xf0\x9f", "\xc3" })
+    {
+        const auto damaged = blobOf (std::string ("<VELLMARK><float body_decay=\"1\" x=\"") + tail);
+        EXPECT_EQ (readStateBlob (damaged.getData(), (int) damaged.getSize()), nullptr) << tail;
+    }
+}
+
 TEST (ProcessorState, EmptyBlobMarksTheSampleDataChangedForEveryConsumer)
 {
     VellmarkKick7702AudioProcessor processor;

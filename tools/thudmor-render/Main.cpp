@@ -8,6 +8,7 @@
 
 #include <juce_events/juce_events.h>
 
+#include <cstring>
 #include <iostream>
 
 namespace
@@ -38,7 +39,7 @@ int main (int argc, char** argv)
 {
     juce::StringArray arguments;
     for (int i = 1; i < argc; ++i)
-        arguments.add (juce::String::fromUTF8 (argv[i]));
+        arguments.add (juce::String::createStringFromData (argv[i], (int) std::strlen (argv[i])));
 
     const auto parsed = parseRenderOptions (arguments);
     if (const auto* error = std::get_if<juce::String> (&parsed))
