@@ -8,6 +8,7 @@ struct TagScan
 {
     int deepest = 0;
     int attributes = 0;
+    bool instructionInContent = false;
 };
 
 // Scans UTF-8 bytes: every character that matters to the tag structure is ASCII.
@@ -36,6 +37,8 @@ TagScan scanTags (std::string_view text)
             i = skipPast (i + 9, "]]>");
             continue;
         }
+        if (rest.starts_with ("<?") && depth > 0)
+            scan.instructionInContent = true;
         if (rest.starts_with ("<?") || rest.starts_with ("<!"))
         {
             i = skipPast (i + 2, ">");
@@ -92,7 +95,7 @@ int countXmlAttributes (const juce::String& text) { return scanTags (text).attri
 std::unique_ptr<juce::XmlElement> parseXmlSafely (const juce::String& text)
 {
     const auto scan = scanTags (text);
-    if (scan.deepest > maximumXmlNesting || scan.attributes > maximumXmlAttributes)
+    if (scan.deepest > maximumXmlNesting || scan.attributes > maximumXmlAttributes || scan.instructionInContent)
         return nullptr;
     return juce::XmlDocument::parse (text);
 }

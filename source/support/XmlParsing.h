@@ -22,8 +22,10 @@ inline constexpr int maximumXmlAttributes = 16384;
 // Attribute values found in tags by the same scan.
 [[nodiscard]] int countXmlAttributes (const juce::String& text);
 
-// juce::XmlDocument::parse, refusing (null) text nested deeper than maximumXmlNesting or
-// holding more than maximumXmlAttributes attributes.
+// juce::XmlDocument::parse, refusing (null) text nested deeper than maximumXmlNesting,
+// holding more than maximumXmlAttributes attributes, or with a processing instruction inside
+// an element: JUCE's parser never returns from an instruction followed by text there, and
+// no document the plug-in reads has one.
 [[nodiscard]] std::unique_ptr<juce::XmlElement> parseXmlSafely (const juce::String& text);
 
 // The same for a file; null when it cannot be read, is nested too deeply or does not parse.

@@ -9,7 +9,7 @@ TEST (XmlParsing, MeasuresNestingThroughCommentsCdataAndQuotedValues)
         const char* text;
         int depth;
     };
-    const Case cases[] {
+    const Case cases[]{
         { "<a/>", 0 },
         { "<a></a>", 1 },
         { "<?xml version=\"1.0\"?><a><b><c/></b></a>", 2 },
@@ -34,4 +34,24 @@ TEST (XmlParsing, RefusesDocumentsNestedBeyondTheLimitWithoutRecursing)
         shallow << "</a>";
     shallow << "</root>";
     EXPECT_NE (parseXmlSafely (shallow), nullptr);
+}
+
+// JUCE's parser loops for ever on an instruction followed by text inside an element; the
+// prolog's declaration is still read.
+TEST (XmlParsing, RefusesProcessingInstructionsInsideElements)
+{
+    struct Case
+    {
+        const char* text;
+        bool parses;
+    };
+    const Case cases[]{
+        { "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<a>b</a>", true },
+        { "<a><?x?>b</a>", false },
+        { "<a><b/><?x?><c/></a>", false },
+        { "<a x=\"<?x?>\">b</a>", true },
+        { "<a><!-- <?x?> -->b</a>", true },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ (parseXmlSafely (c.text) != nullptr, c.parses) << c.text;
 }
