@@ -15,17 +15,18 @@ inline constexpr int maximumXmlNesting = 512;
 // seconds. Real states, presets and the GUI document hold at most a few thousand.
 inline constexpr int maximumXmlAttributes = 16384;
 
-// Largest element nesting found in the text by a tag scan that follows comments, CDATA,
-// processing instructions and quoted attribute values.
+// Largest element nesting found in the text by a walk that follows comments, CDATA,
+// processing instructions, quoted attribute values and entities as JUCE's parser does.
 [[nodiscard]] int measureXmlNesting (const juce::String& text);
 
-// Attribute values found in tags by the same scan.
+// Attribute values found in tags by the same walk.
 [[nodiscard]] int countXmlAttributes (const juce::String& text);
 
 // juce::XmlDocument::parse, refusing (null) text nested deeper than maximumXmlNesting,
-// holding more than maximumXmlAttributes attributes, or with a processing instruction inside
-// an element: JUCE's parser never returns from an instruction followed by text there, and
-// no document the plug-in reads has one.
+// holding more than maximumXmlAttributes attributes, or leaving the plain XML that every
+// document the plug-in reads is written in (no DOCTYPE, instructions only ahead of the root,
+// no unknown entities, every tag well formed). JUCE's parser reads on past such faults and
+// can then find nesting the walk never measured, or never return.
 [[nodiscard]] std::unique_ptr<juce::XmlElement> parseXmlSafely (const juce::String& text);
 
 // The same for a file; null when it cannot be read, is nested too deeply or does not parse.
