@@ -16,10 +16,12 @@ namespace
 constexpr double sampleRate = 48000.0;
 constexpr int blockSize = 512;
 
+// Text reaches the plug-in from files and host states decoded as JUCE decodes them: UTF-8
+// where it is valid, Windows-1252 otherwise. A juce::String must never hold bytes that are not
+// UTF-8, so the fuzzers' bytes take the same route.
 juce::String textOf (const std::uint8_t* data, std::size_t size)
 {
-    return juce::String::fromUTF8 (reinterpret_cast<const char*> (data),
-                                   (int) std::min (size, (std::size_t) (1 << 24)));
+    return juce::String::createStringFromData (data, (int) std::min (size, (std::size_t) (1 << 24)));
 }
 
 bool allFinite (const juce::AudioBuffer<float>& audio)
